@@ -1,0 +1,84 @@
+// tolvex-emu's socket side: one thread polls the listening socket, every client and the delayed
+// replies, feeds control requests to the firmware and sends the keyboard's own reports.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fault_plan.h"
+#include "firmware.h"
+#include "tolvex/emu_protocol.h"
+
+namespace tolvex::emu {
+
+struct ServerOptions {
+    std::string socketPath;
+    std::string statePath;  // empty: memory is not kept across runs
+    bool plugged = true;
+};
+
+class EmulatorServer {
+public:
+    EmulatorServer(ServerOptions options, Firmware firmware);
+    ~EmulatorServer();
+    EmulatorServer(const EmulatorServer&) = delete;
+    EmulatorServer& operator=(const EmulatorServer&) = delete;
+
+    // Listens on the socket; fails when another emulator already answers there.
+    bool Open(std::string& error);
+    // Serves until `stopFd` becomes readable.
+    void Run(int stopFd);
+    // Writes the state file now; false (with the reason on standard error) when it cannot.
+    bool SaveState();
+
+    // What a control client's command line does; `ok` tells success.
+    std::string RunCommand(const std::string& line, bool& ok);
+
+private:
+    struct Client {
+        int fd = -1;
+        std::uint64_t id = 0;
+        FrameReader frames;
+        std::vector<std::uint8_t> output;
+        bool greeted = false;
+        Role role = Role::Control;
+    };
+    struct DelayedReply {
+        std::uint64_t clientId;
+        std::vector<std::uint8_t> frame;
+    };
+    using Clock = std::chrono::steady_clock;
+
+    void Accept();
+    bool ReadFrom(Client& client);
+    bool HandleFrame(Client& client, const FrameReader::Frame& frame);
+    void HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage, std::uint16_t usage,
+                     std::span<const std::uint8_t> report);
+    void HandleControlRequest(Client& client, std::span<const std::uint8_t> request);
+    void SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes = {});
+    void Send(Client& client, std::vector<std::uint8_t> frame);
+    bool Flush(Client& client);
+    void SendToDevices(MessageType type, std::span<const std::uint8_t> payload);
+    void SendConsumerCode(std::uint16_t code);
+    std::vector<std::uint8_t> InterfacesPayload() const;
+    void SetPlugged(bool plugged);
+    void SendDueReplies();
+    int PollTimeoutMillis() const;
+    Client* FindClient(std::uint64_t id);
+
+    ServerOptions options_;
+    Firmware firmware_;
+    FaultPlan faults_;
+    bool plugged_;
+    int listenFd_ = -1;
+    std::uint64_t nextClientId_ = 1;
+    std::vector<std::unique_ptr<Client>> clients_;
+    std::multimap<Clock::time_point, DelayedReply> delayed_;
+    std::uint64_t requestsAnswered_ = 0;
+};
+
+}  // namespace tolvex::emu

@@ -1,0 +1,48 @@
+// The keyboard's firmware as far as the host can see it: it answers control requests against its
+// memory areas and keeps the G-key bank status that the host writes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "device/device_report.h"
+#include "keyboard_memory.h"
+
+namespace tolvex::emu {
+
+using Report = std::array<std::uint8_t, tavrin::device::kReportSize>;
+
+inline constexpr std::uint8_t kStatusOk = 0x00;
+
+class Firmware {
+public:
+    explicit Firmware(KeyboardMemory memory) : memory_(std::move(memory)) {}
+
+    struct Outcome {
+        Report reply{};
+        bool memoryChanged = false;
+    };
+
+    // A request shorter than 64 bytes is taken as zero-filled, a longer one is cut. A wrong
+    // checksum or an unknown command is answered with status 0xFF; an address or length outside
+    // the command's area with 0xFE. Reads must start inside their area; what lies past its end
+    // reads as zero.
+    Outcome HandleControl(std::span<const std::uint8_t> request);
+
+    // An error reply to a request, without touching memory (used to inject faults).
+    static Report ErrorReply(std::span<const std::uint8_t> request, std::uint8_t status);
+
+    // The key-status output report: report identifier 5 and the bank bits.
+    bool WriteBankStatus(std::span<const std::uint8_t> report);
+
+    void SetActiveProfile(std::uint8_t profile);
+    const KeyboardMemory& Memory() const { return memory_; }
+
+private:
+    std::span<std::uint8_t> Area(std::uint8_t command);
+
+    KeyboardMemory memory_;
+};
+
+}  // namespace tolvex::emu

@@ -1,0 +1,197 @@
+// tolvex-emu: the keyboard in a box, and `tolvex-emu ctl` to drive a running one.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "emulator_server.h"
+#include "state_file.h"
+#include "unix_socket.h"
+
+namespace {
+
+using namespace tolvex::emu;
+
+constexpr const char* kUsage =
+    "usage: tolvex-emu --socket PATH [--state FILE] [--macro-units N] [--modes LIST] [--unplugged]\n"
+    "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
+    "  --state FILE       the keyboard's memory, kept across runs (JSON of hex strings)\n"
+    "  --macro-units N    macro capacity in units of 128 bytes (0 to 255, default 128)\n"
+    "  --modes LIST       offered lighting modes, e.g. 1-10,19 (at most 23; default 1-19)\n"
+    "  --unplugged        start with the keyboard unplugged\n"
+    "\n"
+    "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
+    "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
+    "  fault clear\n";
+
+int stopPipe[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(stopPipe[1], &byte, 1);
+}
+
+bool ParseModes(const std::string& text, std::vector<std::uint8_t>& modes)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        int first = 0, last = 0;
+        char extra = 0;
+        if (std::sscanf(item.c_str(), "%d-%d%c", &first, &last, &extra) == 2) {
+        } else if (std::sscanf(item.c_str(), "%d%c", &first, &extra) == 1) {
+            last = first;
+        } else {
+            return false;
+        }
+        if (first < 1 || last > 19 || first > last)
+            return false;
+        for (int mode = first; mode <= last; ++mode)
+            modes.push_back(static_cast<std::uint8_t>(mode));
+        start = comma + 1;
+    }
+    return !modes.empty() && modes.size() <= tavrin::device::kDeviceInfoModeSlots;
+}
+
+int RunControl(const std::string& socketPath, const std::string& line)
+{
+    int fd = tolvex::ConnectUnixSocket(socketPath);
+    if (fd < 0) {
+        std::fprintf(stderr, "tolvex-emu ctl: cannot reach an emulator at %s: %s\n", socketPath.c_str(),
+                     std::strerror(errno));
+        return 2;
+    }
+    std::vector<std::uint8_t> hello;
+    PutU32(hello, kProtocolVersion);
+    PutU32(hello, static_cast<std::uint32_t>(Role::Control));
+    const std::vector<std::uint8_t> command(line.begin(), line.end());
+    if (!tolvex::WriteAll(fd, EncodeFrame(MessageType::Hello, 0, hello)) ||
+        !tolvex::WriteAll(fd, EncodeFrame(MessageType::Control, 1, command))) {
+        std::fprintf(stderr, "tolvex-emu ctl: the emulator closed the connection\n");
+        tolvex::CloseQuietly(fd);
+        return 2;
+    }
+    FrameReader frames;
+    std::uint8_t chunk[8192];
+    for (;;) {
+        pollfd waiter{fd, POLLIN, 0};
+        if (::poll(&waiter, 1, 5000) <= 0)
+            break;
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count <= 0)
+            break;
+        frames.Append({chunk, static_cast<std::size_t>(count)});
+        bool broken = false;
+        auto frame = frames.Next(broken);
+        if (broken)
+            break;
+        if (!frame || frame->type != MessageType::Result || frame->payload.size() < 4)
+            continue;
+        tolvex::CloseQuietly(fd);
+        const bool ok = GetU32(frame->payload.data()) == 1;
+        std::fwrite(frame->payload.data() + 4, 1, frame->payload.size() - 4, ok ? stdout : stderr);
+        return ok ? 0 : 1;
+    }
+    tolvex::CloseQuietly(fd);
+    std::fprintf(stderr, "tolvex-emu ctl: no answer from the emulator\n");
+    return 2;
+}
+
+int RunEmulator(int argc, char** argv)
+{
+    ServerOptions options;
+    std::optional<std::uint8_t> macroUnits;
+    std::vector<std::uint8_t> modes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--help" || option == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (option == "--unplugged") {
+            options.plugged = false;
+        } else if (option == "--socket" && hasValue) {
+            options.socketPath = argv[++i];
+        } else if (option == "--state" && hasValue) {
+            options.statePath = argv[++i];
+        } else if (option == "--macro-units" && hasValue) {
+            char* end = nullptr;
+            const long units = std::strtol(argv[++i], &end, 0);
+            if (*end != '\0' || units < 0 || units > 255) {
+                std::fprintf(stderr, "tolvex-emu: --macro-units takes 0 to 255\n");
+                return 2;
+            }
+            macroUnits = static_cast<std::uint8_t>(units);
+        } else if (option == "--modes" && hasValue) {
+            if (!ParseModes(argv[++i], modes)) {
+                std::fprintf(stderr, "tolvex-emu: --modes takes up to 23 modes 1 to 19, e.g. 1-10,19\n");
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "tolvex-emu: unknown or incomplete option %s\n%s", option.c_str(), kUsage);
+            return 2;
+        }
+    }
+    if (options.socketPath.empty()) {
+        std::fprintf(stderr, "tolvex-emu: --socket is required\n%s", kUsage);
+        return 2;
+    }
+
+    KeyboardMemory memory = FactoryMemory();
+    if (!options.statePath.empty()) {
+        if (auto text = ReadWholeFile(options.statePath, 1 << 20)) {
+            std::string error;
+            if (auto loaded = DecodeState(*text, error))
+                memory = std::move(*loaded);
+            else
+                std::fprintf(stderr, "tolvex-emu: %s is corrupt (%s); starting from factory state\n",
+                             options.statePath.c_str(), error.c_str());
+        }
+    }
+    if (macroUnits)
+        SetMacroUnits(memory, *macroUnits);
+    if (!modes.empty())
+        SetOfferedModes(memory, modes);
+
+    EmulatorServer server(options, Firmware(std::move(memory)));
+    std::string error;
+    if (!server.Open(error)) {
+        std::fprintf(stderr, "tolvex-emu: %s\n", error.c_str());
+        return 1;
+    }
+    if (!server.SaveState())
+        return 1;
+    if (::pipe2(stopPipe, O_CLOEXEC) != 0)
+        return 1;
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    server.Run(stopPipe[0]);
+    return server.SaveState() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && std::string(argv[1]) == "ctl") {
+        if (argc < 4) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        std::string line;
+        for (int i = 3; i < argc; ++i)
+            line += (i > 3 ? " " : "") + std::string(argv[i]);
+        return RunControl(argv[2], line);
+    }
+    return RunEmulator(argc, argv);
+}
