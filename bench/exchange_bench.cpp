@@ -1,0 +1,79 @@
+// One request and its reply through libTolvex.so to a running tolvex-emu: the software's share of
+// every exchange with the keyboard.
+#include <benchmark/benchmark.h>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+
+#include "device/device_memory.h"
+#include "device/device_report.h"
+#include "support/emulator_process.h"
+#include "support/tolvex_library.h"
+
+namespace {
+
+using namespace tavrin::device;
+
+std::mutex replyMutex;
+std::condition_variable replyArrived;
+std::uint64_t replies = 0;
+
+int CountReply(const TolvexNotification* notification)
+{
+    if (notification->kind == TOLVEX_NOTIFY_DATA) {
+        std::lock_guard lock(replyMutex);
+        ++replies;
+    }
+    replyArrived.notify_one();
+    return 1;
+}
+
+void BM_RequestWriteOneAndReply(benchmark::State& state)
+{
+    tavrin::testing::EmulatorProcess emulator;
+    if (!emulator.Start()) {
+        state.SkipWithError("tolvex-emu did not start");
+        return;
+    }
+    ::setenv("TOLVEX_EMULATOR", emulator.SocketPath().c_str(), 1);
+    const auto library = tavrin::testing::TolvexLibrary::Load();
+    if (!library.Complete() || library.Init(0) <= 0) {
+        state.SkipWithError("libTolvex.so did not start");
+        return;
+    }
+    const InterfaceSelector control = tavrin::testing::ControlSelector();
+    std::uint32_t handle = 0;
+    library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
+                             TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
+
+    // A settings read: the request the program sends most, and one that writes no state file.
+    DeviceReport request{};
+    request.reportId = kReportId;
+    request.command = CMD_READ_SETTINGS;
+    request.length = 56;
+    ComputeReportChecksum(ReportBytes(request));
+    const auto bytes = ReportBytes(request);
+    const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
+
+    for (auto _ : state) {
+        std::unique_lock lock(replyMutex);
+        const std::uint64_t before = replies;
+        lock.unlock();
+        if (library.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key, nullptr) <= 0) {
+            state.SkipWithError("write refused");
+            break;
+        }
+        lock.lock();
+        if (!replyArrived.wait_for(lock, std::chrono::seconds(1), [&] { return replies > before; })) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    library.End();
+    ::unsetenv("TOLVEX_EMULATOR");
+}
+BENCHMARK(BM_RequestWriteOneAndReply)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
