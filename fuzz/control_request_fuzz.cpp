@@ -2,6 +2,7 @@
 // touches memory outside an area.
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 
 #include "firmware.h"

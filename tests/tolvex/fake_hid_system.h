@@ -23,13 +23,13 @@
 namespace tolvex::testing {
 
 // The keyboard's collections, each on a node of its own.
-inline const InterfaceInfo kControlCollection{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE,
-                                              TOLVEX_CONTROL_USAGE, "/dev/hidraw3"};
-inline const InterfaceInfo kConsumerCollection{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE,
-                                               TOLVEX_CONSUMER_USAGE, "/dev/hidraw4"};
-inline const InterfaceInfo kKeyStatusCollection{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE,
-                                                TOLVEX_KEY_STATUS_USAGE, "/dev/hidraw5"};
-inline const std::vector<InterfaceInfo> kKeyboard{kControlCollection, kConsumerCollection, kKeyStatusCollection};
+inline const InterfaceInfo kControlCollection {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "/dev/hidraw3"};
+inline const InterfaceInfo kConsumerCollection {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "/dev/hidraw4"};
+inline const InterfaceInfo kKeyStatusCollection {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE, "/dev/hidraw5"};
+inline const std::vector<InterfaceInfo> kKeyboard {kControlCollection, kConsumerCollection, kKeyStatusCollection};
 
 struct RecordedTransfer {
     std::string path;
@@ -38,7 +38,7 @@ struct RecordedTransfer {
 
 class FakeHidState {
 public:
-    static constexpr std::chrono::seconds kPatience{5};
+    static constexpr std::chrono::seconds kPatience {5};
 
     // announce: whether the hot-plug monitor hears of it.
     void Plug(const std::vector<InterfaceInfo>& collections, bool announce = true)
@@ -133,8 +133,8 @@ public:
     int OpenHandles(const std::string& path) const
     {
         std::lock_guard lock(mutex_);
-        return static_cast<int>(std::count_if(openHandles_.begin(), openHandles_.end(),
-                                              [&](const auto& entry) { return entry.second.path == path; }));
+        return static_cast<int>(std::count_if(
+            openHandles_.begin(), openHandles_.end(), [&](const auto& entry) { return entry.second.path == path; }));
     }
 
     int AllOpenHandles() const
@@ -159,8 +159,7 @@ public:
     }
 
     // Waits until the condition (which may call the getters above) holds; false after kPatience.
-    template <typename Condition>
-    bool WaitUntil(Condition condition) const
+    template<typename Condition> bool WaitUntil(Condition condition) const
     {
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         for (;;) {
@@ -198,7 +197,8 @@ private:
 
     bool IsPresentLocked(const std::string& path) const
     {
-        return std::any_of(present_.begin(), present_.end(), [&](const InterfaceInfo& info) { return info.path == path; });
+        return std::any_of(
+            present_.begin(), present_.end(), [&](const InterfaceInfo& info) { return info.path == path; });
     }
 
     bool IsAliveLocked(const OpenHandle& open) const
@@ -225,13 +225,17 @@ private:
     std::map<std::pair<std::string, std::uint8_t>, std::vector<std::uint8_t>> featureReplies_;
     std::vector<RecordedTransfer> writes_;
     std::vector<RecordedTransfer> featuresSent_;
-    std::atomic<bool> slowWrites_{false};
-    std::atomic<int> overlappingWrites_{0};
+    std::atomic<bool> slowWrites_ {false};
+    std::atomic<int> overlappingWrites_ {0};
 };
 
 class FakeHidHandle final : public HidHandle {
 public:
-    FakeHidHandle(std::shared_ptr<FakeHidState> state, int id) : state_(std::move(state)), id_(id) {}
+    FakeHidHandle(std::shared_ptr<FakeHidState> state, int id)
+        : state_(std::move(state))
+        , id_(id)
+    {
+    }
 
     ~FakeHidHandle() override
     {
@@ -255,9 +259,8 @@ public:
     {
         std::unique_lock lock(state_->mutex_);
         FakeHidState::OpenHandle& open = state_->openHandles_.at(id_);
-        state_->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            return !open.input.empty() || !state_->IsAliveLocked(open);
-        });
+        state_->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+            [&] { return !open.input.empty() || !state_->IsAliveLocked(open); });
         if (!state_->IsAliveLocked(open))
             return -1;
         if (open.input.empty())
@@ -304,12 +307,13 @@ private:
 
     const std::shared_ptr<FakeHidState> state_;
     const int id_;
-    std::atomic<int> inside_{0};
+    std::atomic<int> inside_ {0};
 };
 
 class FakeHotplugMonitor final : public HotplugMonitor {
 public:
-    explicit FakeHotplugMonitor(std::shared_ptr<FakeHidState> state) : state_(std::move(state))
+    explicit FakeHotplugMonitor(std::shared_ptr<FakeHidState> state)
+        : state_(std::move(state))
     {
         std::lock_guard lock(state_->mutex_);
         seenEvents_ = state_->hotplugEvents_;
@@ -318,9 +322,8 @@ public:
     HotplugWait Wait(int timeoutMs) override
     {
         std::unique_lock lock(state_->mutex_);
-        state_->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            return state_->monitorBroken_ || state_->hotplugEvents_ != seenEvents_;
-        });
+        state_->changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+            [&] { return state_->monitorBroken_ || state_->hotplugEvents_ != seenEvents_; });
         if (state_->monitorBroken_)
             return HotplugWait::Failed;
         if (state_->hotplugEvents_ == seenEvents_)
@@ -336,7 +339,8 @@ private:
 
 class FakeHidSystem final : public HidSystem {
 public:
-    explicit FakeHidSystem(std::shared_ptr<FakeHidState> state) : state_(std::move(state))
+    explicit FakeHidSystem(std::shared_ptr<FakeHidState> state)
+        : state_(std::move(state))
     {
         std::lock_guard lock(state_->mutex_);
         ++state_->liveSystems_;

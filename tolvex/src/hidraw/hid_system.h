@@ -27,8 +27,7 @@ public:
     virtual int SendFeature(std::span<const std::uint8_t> report) = 0;
 };
 
-enum class HotplugWait
-{
+enum class HotplugWait {
     Timeout,
     Changed,  // a hidraw device was added or removed
     Failed,   // the monitor no longer works; its owner should stop waiting on it

@@ -23,7 +23,10 @@ std::mutex& HidapiGlobalMutex()
 
 class HidapiHandle final : public HidHandle {
 public:
-    explicit HidapiHandle(hid_device* device) : device_(device) {}
+    explicit HidapiHandle(hid_device* device)
+        : device_(device)
+    {
+    }
     ~HidapiHandle() override { hid_close(device_); }
     HidapiHandle(const HidapiHandle&) = delete;
     HidapiHandle& operator=(const HidapiHandle&) = delete;
@@ -63,7 +66,11 @@ private:
 class UdevHotplugMonitor final : public HotplugMonitor {
 public:
     // Takes over both references.
-    UdevHotplugMonitor(udev* context, udev_monitor* monitor) : context_(context), monitor_(monitor) {}
+    UdevHotplugMonitor(udev* context, udev_monitor* monitor)
+        : context_(context)
+        , monitor_(monitor)
+    {
+    }
     ~UdevHotplugMonitor() override
     {
         udev_monitor_unref(monitor_);
@@ -74,7 +81,7 @@ public:
 
     HotplugWait Wait(int timeoutMs) override
     {
-        pollfd watched{udev_monitor_get_fd(monitor_), POLLIN, 0};
+        pollfd watched {udev_monitor_get_fd(monitor_), POLLIN, 0};
         const int ready = ::poll(&watched, 1, timeoutMs);
         if (ready < 0)
             return errno == EINTR ? HotplugWait::Timeout : HotplugWait::Failed;
@@ -123,8 +130,8 @@ public:
             for (const hid_device_info* entry = list; entry; entry = entry->next) {
                 if (!entry->path)
                     continue;
-                interfaces.push_back({entry->vendor_id, entry->product_id, entry->usage_page, entry->usage,
-                                      entry->path});
+                interfaces.push_back(
+                    {entry->vendor_id, entry->product_id, entry->usage_page, entry->usage, entry->path});
             }
         } catch (const std::bad_alloc&) {
             interfaces.clear();
@@ -156,8 +163,8 @@ public:
             udev_unref(context);
             return nullptr;
         }
-        if (udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
-            udev_monitor_enable_receiving(monitor) < 0) {
+        if (udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0
+            || udev_monitor_enable_receiving(monitor) < 0) {
             udev_monitor_unref(monitor);
             udev_unref(context);
             return nullptr;

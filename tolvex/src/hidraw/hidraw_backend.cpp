@@ -35,14 +35,14 @@ bool IsKeyboardCollection(const InterfaceInfo& info)
 
 bool ComesBefore(const InterfaceInfo& left, const InterfaceInfo& right)
 {
-    return std::tie(left.path, left.usagePage, left.usage, left.vendorId, left.productId) <
-           std::tie(right.path, right.usagePage, right.usage, right.vendorId, right.productId);
+    return std::tie(left.path, left.usagePage, left.usage, left.vendorId, left.productId)
+        < std::tie(right.path, right.usagePage, right.usage, right.vendorId, right.productId);
 }
 
 int Milliseconds(std::chrono::milliseconds duration)
 {
-    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(duration.count(), 0,
-                                                                       std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::chrono::milliseconds::rep>(duration.count(), 0, std::numeric_limits<int>::max()));
 }
 
 // A system that claims more bytes than the buffer holds must not make us read past it.
@@ -78,7 +78,8 @@ class ReaderState;
 class HidrawCore {
 public:
     HidrawCore(std::unique_ptr<HidSystem> hidSystem, HidrawTiming hidTiming)
-        : system(std::move(hidSystem)), timing(hidTiming)
+        : system(std::move(hidSystem))
+        , timing(hidTiming)
     {
     }
 
@@ -103,9 +104,8 @@ public:
         ++refreshes;
         changed.notify_all();
         for (auto channel = channels.begin(); channel != channels.end();) {
-            const bool present = std::any_of(fresh.begin(), fresh.end(), [&](const InterfaceInfo& info) {
-                return info.path == channel->first;
-            });
+            const bool present = std::any_of(
+                fresh.begin(), fresh.end(), [&](const InterfaceInfo& info) { return info.path == channel->first; });
             if (present) {
                 ++channel;
                 continue;
@@ -145,8 +145,7 @@ public:
 
     // Runs one request on the node's shared handle, opening it when needed. A failed request
     // closes the handle, so that the next one opens the node afresh.
-    template <typename Request>
-    int OnChannel(const InterfaceInfo& target, Request request)
+    template<typename Request> int OnChannel(const InterfaceInfo& target, Request request)
     {
         std::shared_ptr<Channel> channel;
         {
@@ -176,7 +175,7 @@ public:
 
     std::mutex startMutex;  // one Start at a time
 
-    std::mutex mutex;  // guards everything below
+    std::mutex mutex;                     // guards everything below
     std::condition_variable_any changed;  // the list was enumerated again, or the back end stopped
     bool running = false;
     std::vector<InterfaceInfo> interfaces;
@@ -191,7 +190,9 @@ namespace {
 class ReaderState : public std::enable_shared_from_this<ReaderState> {
 public:
     ReaderState(std::shared_ptr<HidrawCore> core, const InterfaceSelector& selector, ReportSink sink)
-        : core_(std::move(core)), selector_(selector), sink_(std::move(sink))
+        : core_(std::move(core))
+        , selector_(selector)
+        , sink_(std::move(sink))
     {
     }
 
@@ -262,8 +263,9 @@ private:
 
             // The kernel queues reports per handle, so sharing the timeout keeps a round short
             // without losing any; after data, look again at once.
-            const int timeoutMs =
-                lastRoundHadData ? 0 : std::max(1, Milliseconds(core_->timing.readTimeout) / static_cast<int>(open.size()));
+            const int timeoutMs = lastRoundHadData
+                ? 0
+                : std::max(1, Milliseconds(core_->timing.readTimeout) / static_cast<int>(open.size()));
             lastRoundHadData = false;
             for (auto handle = open.begin(); handle != open.end() && !stop.stop_requested();) {
                 const int length = ClampToCapacity(handle->second->ReadTimeout(buffer, timeoutMs), buffer.size());
@@ -324,7 +326,10 @@ private:
 
 class HidrawReader final : public InputReader {
 public:
-    explicit HidrawReader(std::shared_ptr<ReaderState> state) : state_(std::move(state)) {}
+    explicit HidrawReader(std::shared_ptr<ReaderState> state)
+        : state_(std::move(state))
+    {
+    }
     ~HidrawReader() override
     {
         if (state_)
@@ -366,10 +371,11 @@ bool HidrawBackend::Start(BackendListener& listener)
         std::lock_guard lock(core_->mutex);
         core_->interfaces = std::move(interfaces);
         ++core_->refreshes;
-        core_->monitorThread = std::jthread(
-            [core = core_, monitor = std::move(monitor), &listener](std::stop_token stop) mutable {
-                core->WatchHotplug(stop, std::move(monitor), listener);
-            });
+        core_->changed.notify_all();
+        core_->monitorThread
+            = std::jthread([core = core_, monitor = std::move(monitor), &listener](std::stop_token stop) mutable {
+                  core->WatchHotplug(stop, std::move(monitor), listener);
+              });
         core_->running = true;
         return true;
     } catch (...) {
@@ -426,9 +432,8 @@ int HidrawBackend::Write(const InterfaceInfo& target, std::span<const std::uint8
         } else {
             framed.assign(report.begin(), report.end());
         }
-        return core_->OnChannel(target, [&](HidHandle& handle) {
-            return ClampToCapacity(handle.Write(framed), framed.size());
-        });
+        return core_->OnChannel(
+            target, [&](HidHandle& handle) { return ClampToCapacity(handle.Write(framed), framed.size()); });
     } catch (...) {
         return 0;
     }
@@ -439,9 +444,8 @@ int HidrawBackend::GetFeature(const InterfaceInfo& target, std::span<std::uint8_
     if (buffer.empty())
         return 0;
     try {
-        return core_->OnChannel(target, [&](HidHandle& handle) {
-            return ClampToCapacity(handle.GetFeature(buffer), buffer.size());
-        });
+        return core_->OnChannel(
+            target, [&](HidHandle& handle) { return ClampToCapacity(handle.GetFeature(buffer), buffer.size()); });
     } catch (...) {
         return 0;
     }
@@ -452,9 +456,8 @@ int HidrawBackend::SetFeature(const InterfaceInfo& target, std::span<const std::
     if (report.empty())
         return 0;
     try {
-        return core_->OnChannel(target, [&](HidHandle& handle) {
-            return ClampToCapacity(handle.SendFeature(report), report.size());
-        });
+        return core_->OnChannel(
+            target, [&](HidHandle& handle) { return ClampToCapacity(handle.SendFeature(report), report.size()); });
     } catch (...) {
         return 0;
     }
