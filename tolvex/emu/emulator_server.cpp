@@ -182,9 +182,6 @@ bool EmulatorServer::HandleFrame(Client& client, const FrameReader::Frame& frame
         return true;
     }
     switch (frame.type) {
-    case MessageType::Query:
-        SendResult(client, frame.sequence, 1, InterfacesPayload());
-        return true;
     case MessageType::Write:
     case MessageType::FeatureSet:
         if (payload.size() < 4)

@@ -55,18 +55,12 @@ public:
         CloseQuietly(wakePipe_[1]);
     }
 
+    // The interfaces the emulator last announced. It announces every plug and unplug before it
+    // answers anything else, so the list is as fresh as a hot-plug monitor's would be.
     std::vector<InterfaceInfo> Interfaces() override
     {
-        const auto answer = Call(MessageType::Query, {});
-        if (!answer)
-            return {};
-        auto decoded = emu::DecodeInterfaces(answer->bytes);
-        if (!decoded)
-            return {};
-        std::vector<InterfaceInfo> interfaces;
-        for (const emu::InterfaceInfo& info : *decoded)
-            interfaces.push_back({info.vendorId, info.productId, info.usagePage, info.usage, {}});
-        return interfaces;
+        std::lock_guard lock(mutex_);
+        return interfaces_;
     }
 
     int Write(const InterfaceInfo& target, std::span<const std::uint8_t> report) override

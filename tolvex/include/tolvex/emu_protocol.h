@@ -10,7 +10,6 @@
 //   FeatureGet  u16 page, u16 usage, u8 id,    Input      u16 page, u16 usage, report
 //               u16 length
 //   FeatureSet  u16 page, u16 usage, report
-//   Query       (nothing)                      -> Result whose bytes are an Interfaces payload
 //   Control     a command line (text)          -> Result whose bytes are the answer text
 //
 // A device client (role 1) receives Interfaces right after Hello and whenever the keyboard is
@@ -36,7 +35,6 @@ enum class MessageType : std::uint16_t {
     Write = 2,
     FeatureGet = 3,
     FeatureSet = 4,
-    Query = 5,
     Control = 6,
     Result = 16,
     Interfaces = 17,
