@@ -44,10 +44,10 @@ void BM_RequestWriteOneAndReply(benchmark::State& state)
     const InterfaceSelector control = tavrin::testing::ControlSelector();
     std::uint32_t handle = 0;
     library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
-                             TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
+        TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
 
     // A settings read: the request the program sends most, and one that writes no state file.
-    DeviceReport request{};
+    DeviceReport request {};
     request.reportId = kReportId;
     request.command = CMD_READ_SETTINGS;
     request.length = 56;

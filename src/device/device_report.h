@@ -54,8 +54,7 @@ inline std::span<std::uint8_t, kReportSize> ReportBytes(DeviceReport& report)
 
 inline std::span<const std::uint8_t, kReportSize> ReportBytes(const DeviceReport& report)
 {
-    return std::span<const std::uint8_t, kReportSize>(reinterpret_cast<const std::uint8_t*>(&report),
-                                                      kReportSize);
+    return std::span<const std::uint8_t, kReportSize>(reinterpret_cast<const std::uint8_t*>(&report), kReportSize);
 }
 
 }  // namespace tavrin::device

@@ -7,14 +7,24 @@ struct Entry {
     std::uint8_t type, b1, b2;
 };
 
-constexpr Entry kNone{0x00, 0x00, 0x00};
-constexpr Entry kUnnamed{0x05, 0x00, 0x00};
+constexpr Entry kNone {0x00, 0x00, 0x00};
+constexpr Entry kUnnamed {0x05, 0x00, 0x00};
 
-constexpr Entry Key(std::uint8_t usage) { return {0x02, 0x02, usage}; }
-constexpr Entry Modifier(std::uint8_t bits) { return {0x02, 0x01, bits}; }
-constexpr Entry Consumer(std::uint8_t usageLow) { return {0x03, usageLow, 0x00}; }
+constexpr Entry Key(std::uint8_t usage)
+{
+    return {0x02, 0x02, usage};
+}
+constexpr Entry Modifier(std::uint8_t bits)
+{
+    return {0x02, 0x01, bits};
+}
+constexpr Entry Consumer(std::uint8_t usageLow)
+{
+    return {0x03, usageLow, 0x00};
+}
 
 // Eight positions a column; positions 0-5 carry no key, 53 is the stop-macro entry.
+// clang-format off
 constexpr std::array<Entry, kKeyBlockPositions> kDefaultEntries{{
     kUnnamed,    kUnnamed,    kUnnamed,        kUnnamed,        kUnnamed,        kUnnamed,      kNone,         kNone,
     Key(0x29),   Key(0x35),   Key(0x2B),       Key(0x39),       Modifier(0x02),  Modifier(0x01), kNone,        kNone,
@@ -33,10 +43,11 @@ constexpr std::array<Entry, kKeyBlockPositions> kDefaultEntries{{
     Consumer(0xB6), Key(0x53), Key(0x5F),      Key(0x5C),       Key(0x59),       Key(0x62),     Key(0x56),     kNone,
     Consumer(0xCD), Key(0x54), Key(0x60),      Key(0x5D),       Key(0x5A),       Key(0x63),
 }};
+// clang-format on
 
 KeyBlockBytes Flatten()
 {
-    KeyBlockBytes bytes{};
+    KeyBlockBytes bytes {};
     for (std::size_t position = 0; position < kKeyBlockPositions; ++position) {
         bytes[position * 3] = kDefaultEntries[position].type;
         bytes[position * 3 + 1] = kDefaultEntries[position].b1;

@@ -56,14 +56,14 @@ protected:
     int DeviceCount()
     {
         const InterfaceSelector control = ControlSelector();
-        return library_.RequestGetDeviceCount(&control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0),
-                                              nullptr);
+        return library_.RequestGetDeviceCount(
+            &control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0), nullptr);
     }
 
-    static DeviceReport Request(std::uint8_t command, std::uint8_t length, std::uint16_t address,
-                                std::span<const std::uint8_t> payload = {})
+    static DeviceReport Request(
+        std::uint8_t command, std::uint8_t length, std::uint16_t address, std::span<const std::uint8_t> payload = {})
     {
-        DeviceReport report{};
+        DeviceReport report {};
         report.reportId = kReportId;
         report.command = command;
         report.length = length;
@@ -112,8 +112,8 @@ protected:
         Bytes read(count);
         for (std::size_t offset = 0; offset < count; offset += kPayloadSize) {
             const auto length = static_cast<std::uint8_t>(std::min(kPayloadSize, count - offset));
-            const std::span<const std::uint8_t> chunk =
-                source.empty() ? std::span<const std::uint8_t>{} : std::span(source).subspan(offset, length);
+            const std::span<const std::uint8_t> chunk
+                = source.empty() ? std::span<const std::uint8_t> {} : std::span(source).subspan(offset, length);
             const auto reply = Exchange(Request(command, length, static_cast<std::uint16_t>(base + offset), chunk));
             EXPECT_TRUE(reply) << "no reply at offset " << offset;
             if (!reply)
@@ -223,8 +223,13 @@ TEST_F(EmulatorEndToEnd, EachConsumerCodeReachesTheCallback)
         std::uint16_t code;
     };
     const Case cases[] = {
-        {"bank", 0x02FF},     {"lighting", 0x0401}, {"profile 2", 0x0402}, {"reload", 0x0403},
-        {"play on", 0x1811},  {"play off", 0x1810}, {"consumer 0x1801", 0x1801},
+        {"bank", 0x02FF},
+        {"lighting", 0x0401},
+        {"profile 2", 0x0402},
+        {"reload", 0x0403},
+        {"play on", 0x1811},
+        {"play off", 0x1810},
+        {"consumer 0x1801", 0x1801},
     };
     for (const Case& item : cases) {
         SCOPED_TRACE(item.command);
@@ -234,8 +239,8 @@ TEST_F(EmulatorEndToEnd, EachConsumerCodeReachesTheCallback)
         RecordedNotification found;
         ASSERT_TRUE(NotificationRecorder::WaitFor(
             [&](const RecordedNotification& n) {
-                return n.tag == TOLVEX_TAG_CONSUMER && n.kind == TOLVEX_NOTIFY_DATA && n.bytes.size() >= 2 &&
-                       (n.bytes[0] | n.bytes[1] << 8) == item.code;
+                return n.tag == TOLVEX_TAG_CONSUMER && n.kind == TOLVEX_NOTIFY_DATA && n.bytes.size() >= 2
+                    && (n.bytes[0] | n.bytes[1] << 8) == item.code;
             },
             &found));
         EXPECT_NE(found.thread, std::this_thread::get_id());
@@ -252,24 +257,25 @@ TEST_F(EmulatorEndToEnd, BankStatusWritesAreKeptAndReadBack)
     const std::uint8_t bank1[] = {0x05, 0x03};
     std::uint32_t handle = 0;
     const auto key = TolvexRequestKey(&status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1, 2);
-    ASSERT_EQ(library_.RequestStatusWrite(&status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1, 2,
-                                          key, &handle),
-              1);
-    EXPECT_TRUE(NotificationRecorder::WaitFor([](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_KEY_STATUS; }));
+    ASSERT_EQ(library_.RequestStatusWrite(
+                  &status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1, 2, key, &handle),
+        1);
+    EXPECT_TRUE(
+        NotificationRecorder::WaitFor([](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_KEY_STATUS; }));
     EXPECT_EQ(library_.DeleteRequestFromUnitId(handle), 1);
     EXPECT_NE(emulator_.Control("dump").find("\"bank_status\": \"0503\""), std::string::npos);
 
     std::uint8_t buffer[2] = {0x05, 0x00};
-    EXPECT_EQ(library_.RequestStatusGet(&status, nullptr, 0, buffer, 2, TolvexRequestKey(&status, nullptr, 0, nullptr, 0),
-                                        nullptr),
-              2);
+    EXPECT_EQ(library_.RequestStatusGet(
+                  &status, nullptr, 0, buffer, 2, TolvexRequestKey(&status, nullptr, 0, nullptr, 0), nullptr),
+        2);
     EXPECT_EQ(buffer[1], 0x03);
 }
 
 TEST_F(EmulatorEndToEnd, WrongRequestKeyIsRefusedAndNothingIsSent)
 {
     const InterfaceSelector control = ControlSelector();
-    const DeviceReport request = Request(CMD_WRITE_SETTINGS, 1, 3, Bytes{9});
+    const DeviceReport request = Request(CMD_WRITE_SETTINGS, 1, 3, Bytes {9});
     const auto bytes = ReportBytes(request);
     const auto key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
     EXPECT_EQ(library_.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key ^ 1, nullptr), 0);
@@ -281,7 +287,7 @@ TEST_F(EmulatorEndToEnd, FaultsBehaveAsNamed)
 {
     // Dropped: the request is carried out, its reply never comes; the next one is answered.
     emulator_.Control("fault drop 1");
-    EXPECT_FALSE(Exchange(Request(CMD_WRITE_SETTINGS, 1, 4, Bytes{7})));
+    EXPECT_FALSE(Exchange(Request(CMD_WRITE_SETTINGS, 1, 4, Bytes {7})));
     const auto read = Exchange(Request(CMD_READ_SETTINGS, 1, 4));
     ASSERT_TRUE(read);
     EXPECT_EQ((*read)[8], 7);
@@ -290,7 +296,7 @@ TEST_F(EmulatorEndToEnd, FaultsBehaveAsNamed)
         const char* fault;
         std::uint8_t status;
     };
-    for (const Case& item : {Case{"ff", 0xFF}, Case{"fe", 0xFE}}) {
+    for (const Case& item : {Case {"ff", 0xFF}, Case {"fe", 0xFE}}) {
         SCOPED_TRACE(item.fault);
         emulator_.Control(std::string("fault ") + item.fault + " 2");
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -325,16 +331,16 @@ TEST_F(EmulatorEndToEnd, FaultsBehaveAsNamed)
 TEST_F(EmulatorEndToEnd, EmulatorSurvivesGarbageOnItsSocket)
 {
     const std::vector<Bytes> inputs = {
-        {},                                                   // connect and vanish
-        {0x01, 0x02},                                         // a short header
-        Bytes(64, 0xEE),                                      // garbage
-        {0xFF, 0xFF, 0xFF, 0x7F, 0x02, 0x00, 0, 0, 0, 0, 0, 0},  // a huge length
+        {},                                                            // connect and vanish
+        {0x01, 0x02},                                                  // a short header
+        Bytes(64, 0xEE),                                               // garbage
+        {0xFF, 0xFF, 0xFF, 0x7F, 0x02, 0x00, 0, 0, 0, 0, 0, 0},        // a huge length
         {8, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 9, 9, 9, 9, 9, 9, 9, 9},  // a hello of a foreign version
-        {0, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0},                 // a write before hello
+        {0, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0},                          // a write before hello
     };
     for (const Bytes& input : inputs) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
+        sockaddr_un address {};
         address.sun_family = AF_UNIX;
         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", emulator_.SocketPath().c_str());
         ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);

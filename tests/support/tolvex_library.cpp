@@ -12,7 +12,7 @@ std::vector<RecordedNotification> NotificationRecorder::recorded_;
 
 namespace {
 
-template <typename Function>
+template<typename Function>
 void Bind(void* handle, const char* name, Function& target, std::vector<std::string>* missing)
 {
     target = reinterpret_cast<Function>(::dlsym(handle, name));
@@ -49,19 +49,28 @@ TolvexLibrary TolvexLibrary::Load(std::vector<std::string>* missing)
 
 bool TolvexLibrary::Complete() const
 {
-    return handle && Debug && Init && End && RequestGetDeviceCount && DeleteRequestFromUnitId &&
-           DeleteRequestFromHandle && RequestWrite && RequestWriteOne && RequestStatusWrite && RequestStatusGet &&
-           RequestAsyncRead && RequestStatusSetFeature;
+    return handle && Debug && Init && End && RequestGetDeviceCount && DeleteRequestFromUnitId && DeleteRequestFromHandle
+        && RequestWrite && RequestWriteOne && RequestStatusWrite && RequestStatusGet && RequestAsyncRead
+        && RequestStatusSetFeature;
 }
 
 InterfaceSelector MakeSelector(std::uint16_t usagePage, std::uint16_t usage)
 {
-    return InterfaceSelector{TOLVEX_MATCH_ALL, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, usagePage, usage, 0};
+    return InterfaceSelector {TOLVEX_MATCH_ALL, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, usagePage, usage, 0};
 }
 
-InterfaceSelector ControlSelector() { return MakeSelector(TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE); }
-InterfaceSelector ConsumerSelector() { return MakeSelector(TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE); }
-InterfaceSelector KeyStatusSelector() { return MakeSelector(TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE); }
+InterfaceSelector ControlSelector()
+{
+    return MakeSelector(TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE);
+}
+InterfaceSelector ConsumerSelector()
+{
+    return MakeSelector(TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE);
+}
+InterfaceSelector KeyStatusSelector()
+{
+    return MakeSelector(TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE);
+}
 
 int NotificationRecorder::Callback(const TolvexNotification* notification)
 {
@@ -90,7 +99,7 @@ void NotificationRecorder::Clear()
 }
 
 bool NotificationRecorder::WaitFor(const std::function<bool(const RecordedNotification&)>& match,
-                                   RecordedNotification* found, std::chrono::milliseconds timeout)
+    RecordedNotification* found, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -55,8 +55,7 @@ public:
     static void Clear();
     // Waits until a recorded notification satisfies `match`; returns it (or a default one).
     static bool WaitFor(const std::function<bool(const RecordedNotification&)>& match,
-                        RecordedNotification* found = nullptr,
-                        std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+        RecordedNotification* found = nullptr, std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
     static std::vector<RecordedNotification> Snapshot();
 
 private:

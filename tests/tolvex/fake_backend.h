@@ -59,7 +59,7 @@ public:
     {
         std::lock_guard lock(mutex_);
         const int id = nextReader_++;
-        readers_.emplace(id, ReaderEntry{selector, std::move(sink)});
+        readers_.emplace(id, ReaderEntry {selector, std::move(sink)});
         return std::make_unique<Reader>(*this, id);
     }
 
@@ -107,7 +107,11 @@ private:
     };
     class Reader final : public InputReader {
     public:
-        Reader(FakeBackend& owner, int id) : owner_(owner), id_(id) {}
+        Reader(FakeBackend& owner, int id)
+            : owner_(owner)
+            , id_(id)
+        {
+        }
         ~Reader() override
         {
             std::lock_guard lock(owner_.mutex_);

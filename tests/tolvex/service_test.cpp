@@ -10,20 +10,22 @@
 namespace tolvex {
 namespace {
 
-using tavrin::testing::ControlSelector;
 using tavrin::testing::ConsumerSelector;
+using tavrin::testing::ControlSelector;
 using tavrin::testing::KeyStatusSelector;
 using tavrin::testing::NotificationRecorder;
 using tavrin::testing::RecordedNotification;
 using testing::FakeBackend;
 
-const InterfaceInfo kControl{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "c"};
-const InterfaceInfo kConsumer{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "m"};
-const InterfaceInfo kKeyStatus{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE,
-                               TOLVEX_KEY_STATUS_USAGE, "k"};
+const InterfaceInfo kControl {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "c"};
+const InterfaceInfo kConsumer {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "m"};
+const InterfaceInfo kKeyStatus {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE, "k"};
 
 std::uint32_t KeyOf(const InterfaceSelector& selector, TolvexCallback callback = nullptr, std::uint32_t tag = 0,
-                    std::span<const std::uint8_t> data = {})
+    std::span<const std::uint8_t> data = {})
 {
     return TolvexRequestKey(&selector, callback, tag, data.data(), data.size());
 }
@@ -41,15 +43,15 @@ protected:
     {
         std::uint32_t handle = 0;
         EXPECT_EQ(service_.AsyncRead(&selector, NotificationRecorder::Callback, tag,
-                                     KeyOf(selector, NotificationRecorder::Callback, tag), &handle),
-                  1);
+                      KeyOf(selector, NotificationRecorder::Callback, tag), &handle),
+            1);
         return handle;
     }
 
     FakeBackend* backend_ = nullptr;
     int backendsMade_ = 0;
     int backendsStopped_ = 0;
-    Service service_{[this] {
+    Service service_ {[this] {
         auto backend = std::make_unique<FakeBackend>();
         backend->onStop = [this] { ++backendsStopped_; };
         backend_ = backend.get();
@@ -88,7 +90,7 @@ TEST_F(ServiceTest, RefusesNullAndEmptyArgumentsAndUnknownHandles)
     EXPECT_EQ(service_.AsyncRead(&control, nullptr, 0, KeyOf(control), nullptr), 0);
     EXPECT_EQ(service_.DeleteByHandle(12345), 0);
     EXPECT_EQ(service_.DeleteByRecord(nullptr), 0);
-    TolvexRequestRecord stranger{};
+    TolvexRequestRecord stranger {};
     EXPECT_EQ(service_.DeleteByRecord(&stranger), 0);
 }
 
@@ -128,7 +130,8 @@ TEST_F(ServiceTest, DeliversInputOfMatchingInterfacesInOrderOnALibraryThread)
         backend_->Input(kControl, {4, 0, 0, i});
     backend_->Input(kConsumer, {0x01, 0x04});  // nobody registered for it
 
-    ASSERT_TRUE(NotificationRecorder::WaitFor([](const RecordedNotification& n) { return n.bytes.size() == 4 && n.bytes[3] == 20; }));
+    ASSERT_TRUE(NotificationRecorder::WaitFor(
+        [](const RecordedNotification& n) { return n.bytes.size() == 4 && n.bytes[3] == 20; }));
     const auto recorded = NotificationRecorder::Snapshot();
     ASSERT_EQ(recorded.size(), 20u);
     for (std::size_t i = 0; i < recorded.size(); ++i) {
@@ -162,8 +165,8 @@ TEST_F(ServiceTest, TellsEachRegistrationWhenItsCountChangesAndOnlyThen)
     ASSERT_TRUE(NotificationRecorder::WaitFor([](const RecordedNotification& n) {
         return n.tag == TOLVEX_TAG_CONSUMER && n.kind == TOLVEX_NOTIFY_STATE && n.length == 1;
     }));
-    EXPECT_EQ(states(TOLVEX_TAG_CONTROL), (std::vector<std::uint32_t>{0, 2}));
-    EXPECT_EQ(states(TOLVEX_TAG_CONSUMER), (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(states(TOLVEX_TAG_CONTROL), (std::vector<std::uint32_t> {0, 2}));
+    EXPECT_EQ(states(TOLVEX_TAG_CONSUMER), (std::vector<std::uint32_t> {0, 1}));
 }
 
 TEST_F(ServiceTest, StatusWriteReachesTheInterfaceAndCompletesThroughTheCallback)
@@ -172,24 +175,24 @@ TEST_F(ServiceTest, StatusWriteReachesTheInterfaceAndCompletesThroughTheCallback
     const std::uint8_t bank1[] = {0x05, 0x03};
     std::uint32_t handle = 0;
     ASSERT_EQ(service_.StatusWrite(&status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1, 2,
-                                   KeyOf(status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1), &handle),
-              1);
+                  KeyOf(status, NotificationRecorder::Callback, TOLVEX_TAG_KEY_STATUS, bank1), &handle),
+        1);
     EXPECT_NE(handle, 0u);
     ASSERT_EQ(backend_->Writes().size(), 1u);
     EXPECT_EQ(backend_->Writes()[0].target, kKeyStatus);
-    EXPECT_EQ(backend_->Writes()[0].bytes, (std::vector<std::uint8_t>{0x05, 0x03}));
+    EXPECT_EQ(backend_->Writes()[0].bytes, (std::vector<std::uint8_t> {0x05, 0x03}));
     RecordedNotification completion;
     ASSERT_TRUE(NotificationRecorder::WaitFor(
         [](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_KEY_STATUS; }, &completion));
-    EXPECT_EQ(completion.bytes, (std::vector<std::uint8_t>{0x05, 0x03}));
+    EXPECT_EQ(completion.bytes, (std::vector<std::uint8_t> {0x05, 0x03}));
     EXPECT_EQ(service_.DeleteByHandle(handle), 1);
     EXPECT_EQ(service_.DeleteByHandle(handle), 0);
 }
 
 // A callback that blocks, as the program's does while the window thread handles the bank key,
 // must not hold up the replies that the window thread may be waiting for.
-std::atomic<bool> releaseBlockedCallback{false};
-std::atomic<bool> blockedCallbackEntered{false};
+std::atomic<bool> releaseBlockedCallback {false};
+std::atomic<bool> blockedCallbackEntered {false};
 
 int BlockingCallback(const TolvexNotification*)
 {
@@ -206,19 +209,20 @@ TEST_F(ServiceTest, ABlockedCallbackHoldsUpOnlyItsOwnRegistration)
     const InterfaceSelector consumer = ConsumerSelector();
     std::uint32_t handle = 0;
     ASSERT_EQ(service_.AsyncRead(&consumer, BlockingCallback, TOLVEX_TAG_CONSUMER,
-                                 KeyOf(consumer, BlockingCallback, TOLVEX_TAG_CONSUMER), &handle),
-              1);
+                  KeyOf(consumer, BlockingCallback, TOLVEX_TAG_CONSUMER), &handle),
+        1);
     Register(ControlSelector(), TOLVEX_TAG_CONTROL);
     backend_->Input(kConsumer, {0xFF, 0x02});
     while (!blockedCallbackEntered)
         std::this_thread::yield();
     backend_->Input(kControl, {4, 0, 0, 7});
-    EXPECT_TRUE(NotificationRecorder::WaitFor([](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_CONTROL; }));
+    EXPECT_TRUE(
+        NotificationRecorder::WaitFor([](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_CONTROL; }));
     releaseBlockedCallback = true;
 }
 
 // Cancels its own registration from inside the callback, as a caller may on its first report.
-std::atomic<int> selfCancellingCalls{0};
+std::atomic<int> selfCancellingCalls {0};
 Service* cancellingService = nullptr;
 
 int SelfCancellingCallback(const TolvexNotification* notification)
@@ -234,7 +238,8 @@ TEST_F(ServiceTest, ARegistrationCanCancelItselfFromItsCallback)
     selfCancellingCalls = 0;
     const InterfaceSelector control = ControlSelector();
     std::uint32_t handle = 0;
-    ASSERT_EQ(service_.AsyncRead(&control, SelfCancellingCallback, 0, KeyOf(control, SelfCancellingCallback), &handle), 1);
+    ASSERT_EQ(
+        service_.AsyncRead(&control, SelfCancellingCallback, 0, KeyOf(control, SelfCancellingCallback), &handle), 1);
     backend_->Input(kControl, {4, 0, 0, 1});
     for (int i = 0; i < 200 && selfCancellingCalls == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

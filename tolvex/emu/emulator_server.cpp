@@ -19,12 +19,12 @@ namespace {
 
 constexpr std::size_t kOutputLimit = 4 * 1024 * 1024;  // a client that stops reading is dropped
 
-constexpr InterfaceInfo kControlInterface{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE,
-                                          TOLVEX_CONTROL_USAGE};
-constexpr InterfaceInfo kConsumerInterface{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE,
-                                           TOLVEX_CONSUMER_USAGE};
-constexpr InterfaceInfo kKeyStatusInterface{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE,
-                                            TOLVEX_KEY_STATUS_USAGE};
+constexpr InterfaceInfo kControlInterface {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE};
+constexpr InterfaceInfo kConsumerInterface {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE};
+constexpr InterfaceInfo kKeyStatusInterface {
+    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE};
 
 // The keyboard's own consumer codes.
 constexpr std::uint16_t kCodeBankKey = 0x02FF;
@@ -50,7 +50,9 @@ bool ParseNumber(const std::string& text, std::uint32_t& value, std::uint32_t li
 }  // namespace
 
 EmulatorServer::EmulatorServer(ServerOptions options, Firmware firmware)
-    : options_(std::move(options)), firmware_(std::move(firmware)), plugged_(options_.plugged)
+    : options_(std::move(options))
+    , firmware_(std::move(firmware))
+    , plugged_(options_.plugged)
 {
 }
 
@@ -187,13 +189,13 @@ bool EmulatorServer::HandleFrame(Client& client, const FrameReader::Frame& frame
         if (payload.size() < 4)
             return false;
         HandleWrite(client, frame.sequence, GetU16(payload.data()), GetU16(payload.data() + 2),
-                    {payload.data() + 4, payload.size() - 4});
+            {payload.data() + 4, payload.size() - 4});
         return true;
     case MessageType::FeatureGet: {
         if (payload.size() != 7)
             return false;
-        const bool keyStatus = GetU16(payload.data()) == kKeyStatusInterface.usagePage &&
-                               GetU16(payload.data() + 2) == kKeyStatusInterface.usage;
+        const bool keyStatus = GetU16(payload.data()) == kKeyStatusInterface.usagePage
+            && GetU16(payload.data() + 2) == kKeyStatusInterface.usage;
         const auto& status = firmware_.Memory().bankStatus;
         if (plugged_ && keyStatus && payload[4] == kBankStatusReportId)
             SendResult(client, frame.sequence, static_cast<int>(status.size()), status);
@@ -204,8 +206,8 @@ bool EmulatorServer::HandleFrame(Client& client, const FrameReader::Frame& frame
     case MessageType::Control: {
         bool ok = false;
         const std::string answer = RunCommand(std::string(payload.begin(), payload.end()), ok);
-        SendResult(client, frame.sequence, ok ? 1 : 0,
-                   {reinterpret_cast<const std::uint8_t*>(answer.data()), answer.size()});
+        SendResult(
+            client, frame.sequence, ok ? 1 : 0, {reinterpret_cast<const std::uint8_t*>(answer.data()), answer.size()});
         return true;
     }
     default:
@@ -213,8 +215,8 @@ bool EmulatorServer::HandleFrame(Client& client, const FrameReader::Frame& frame
     }
 }
 
-void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage,
-                                 std::uint16_t usage, std::span<const std::uint8_t> report)
+void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage, std::uint16_t usage,
+    std::span<const std::uint8_t> report)
 {
     if (!plugged_ || report.empty()) {
         SendResult(client, sequence, 0);
@@ -237,10 +239,11 @@ void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::ui
 void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::uint8_t> request)
 {
     const FaultDecision decision = faults_.Next();
-    Report reply{};
+    Report reply {};
     if (decision.fault == Fault::StatusError || decision.fault == Fault::StatusRange) {
-        reply = Firmware::ErrorReply(request, decision.fault == Fault::StatusError ? tavrin::device::kStatusDeviceError
-                                                                                   : tavrin::device::kStatusOutOfRange);
+        reply = Firmware::ErrorReply(request,
+            decision.fault == Fault::StatusError ? tavrin::device::kStatusDeviceError
+                                                 : tavrin::device::kStatusOutOfRange);
     } else {
         const Firmware::Outcome outcome = firmware_.HandleControl(request);
         if (outcome.memoryChanged)
@@ -259,8 +262,8 @@ void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::u
     payload.insert(payload.end(), reply.begin(), reply.end());
     auto frame = EncodeFrame(MessageType::Input, 0, payload);
     if (decision.fault == Fault::DelayReply)
-        delayed_.emplace(Clock::now() + std::chrono::microseconds(decision.delayMicros),
-                         DelayedReply{client.id, std::move(frame)});
+        delayed_.emplace(
+            Clock::now() + std::chrono::microseconds(decision.delayMicros), DelayedReply {client.id, std::move(frame)});
     else if (decision.fault != Fault::DropReply)
         Send(client, std::move(frame));
     if (decision.unplugAfterReply)
@@ -307,8 +310,8 @@ bool EmulatorServer::Flush(Client& client)
 {
     std::size_t done = 0;
     while (done < client.output.size()) {
-        const ssize_t written = ::send(client.fd, client.output.data() + done, client.output.size() - done,
-                                       MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t written
+            = ::send(client.fd, client.output.data() + done, client.output.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (written > 0) {
             done += static_cast<std::size_t>(written);
             continue;
@@ -374,8 +377,8 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
     if (command == "dump" && arguments == 0)
         return EncodeState(firmware_.Memory());
     if (command == "status" && arguments == 0)
-        return std::string(plugged_ ? "plugged" : "unplugged") + ", faults: " + faults_.Describe() +
-               ", requests answered: " + std::to_string(requestsAnswered_) + "\n";
+        return std::string(plugged_ ? "plugged" : "unplugged") + ", faults: " + faults_.Describe()
+            + ", requests answered: " + std::to_string(requestsAnswered_) + "\n";
     if (command == "plug" && arguments == 0) {
         SetPlugged(true);
         return "plugged\n";
@@ -400,8 +403,8 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
         const auto fault = arguments >= 2 ? ParseFault(words[1]) : std::nullopt;
         std::uint32_t delay = 0;
         const bool delayed = fault == Fault::DelayReply;
-        if (!fault || arguments != (delayed ? 3u : 2u) || (delayed && !ParseNumber(words[2], delay, 60000000)) ||
-            !ParseNumber(words[delayed ? 3 : 2], count, 1000000))
+        if (!fault || arguments != (delayed ? 3u : 2u) || (delayed && !ParseNumber(words[2], delay, 60000000))
+            || !ParseNumber(words[delayed ? 3 : 2], count, 1000000))
             return fail("usage: fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N, "
                         "fault clear\n");
         faults_.Set(*fault, count, delay);
@@ -433,8 +436,9 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
         SaveState();
         code = kCodeProfileChanged;
     } else {
-        return fail("unknown command \"" + line + "\"; commands: plug, unplug, bank, profile N, lighting, "
-                    "reload, play on|off, consumer CODE, dump, status, fault ...\n");
+        return fail("unknown command \"" + line
+            + "\"; commands: plug, unplug, bank, profile N, lighting, "
+              "reload, play on|off, consumer CODE, dump, status, fault ...\n");
     }
     if (!plugged_)
         return fail("the keyboard is unplugged\n");

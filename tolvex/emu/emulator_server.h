@@ -57,7 +57,7 @@ private:
     bool ReadFrom(Client& client);
     bool HandleFrame(Client& client, const FrameReader::Frame& frame);
     void HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage, std::uint16_t usage,
-                     std::span<const std::uint8_t> report);
+        std::span<const std::uint8_t> report);
     void HandleControlRequest(Client& client, std::span<const std::uint8_t> request);
     void SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes = {});
     void Send(Client& client, std::vector<std::uint8_t> frame);

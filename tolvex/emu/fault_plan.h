@@ -9,11 +9,11 @@ namespace tolvex::emu {
 
 enum class Fault {
     None,
-    DropReply,     // the request is carried out but its reply is lost
-    StatusError,   // answered with status 0xFF, not carried out
-    StatusRange,   // answered with status 0xFE, not carried out
-    WrongEcho,     // carried out, but the reply echoes another command
-    DelayReply,    // carried out, the reply leaves after a delay
+    DropReply,    // the request is carried out but its reply is lost
+    StatusError,  // answered with status 0xFF, not carried out
+    StatusRange,  // answered with status 0xFE, not carried out
+    WrongEcho,    // carried out, but the reply echoes another command
+    DelayReply,   // carried out, the reply leaves after a delay
 };
 
 struct FaultDecision {

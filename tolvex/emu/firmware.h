@@ -17,10 +17,13 @@ inline constexpr std::uint8_t kStatusOk = 0x00;
 
 class Firmware {
 public:
-    explicit Firmware(KeyboardMemory memory) : memory_(std::move(memory)) {}
+    explicit Firmware(KeyboardMemory memory)
+        : memory_(std::move(memory))
+    {
+    }
 
     struct Outcome {
-        Report reply{};
+        Report reply {};
         bool memoryChanged = false;
     };
 

@@ -38,8 +38,8 @@ KeyboardMemory FactoryMemory()
     const auto& record = tavrin::lighting::DefaultLightingRecord();
     for (std::size_t profile = 0; profile < kProfileCount; ++profile)
         std::copy(record.begin(), record.end(),
-                  memory.settings.begin() + static_cast<std::ptrdiff_t>(profile * kSettingsRecordSize +
-                                                                        tavrin::lighting::kDefaultRecordOffset));
+            memory.settings.begin()
+                + static_cast<std::ptrdiff_t>(profile * kSettingsRecordSize + tavrin::lighting::kDefaultRecordOffset));
     memory.settings[tavrin::device::kActiveProfileAddress] = 0;
 
     const auto& keyBlock = tavrin::model::BuiltInDefaultKeyBlock();
@@ -58,7 +58,7 @@ KeyboardMemory FactoryMemory()
 void SetMacroUnits(KeyboardMemory& memory, std::uint8_t units)
 {
     memory.info[kDeviceInfoMacroUnitsOffset] = units;
-    memory.macros.resize(std::size_t{units} * kMacroUnitBytes, 0);
+    memory.macros.resize(std::size_t {units} * kMacroUnitBytes, 0);
 }
 
 void SetOfferedModes(KeyboardMemory& memory, std::span<const std::uint8_t> modes)

@@ -17,19 +17,19 @@ namespace {
 
 using namespace tolvex::emu;
 
-constexpr const char* kUsage =
-    "usage: tolvex-emu --socket PATH [--state FILE] [--macro-units N] [--modes LIST] [--unplugged]\n"
-    "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
-    "\n"
-    "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
-    "  --state FILE       the keyboard's memory, kept across runs (JSON of hex strings)\n"
-    "  --macro-units N    macro capacity in units of 128 bytes (0 to 255, default 128)\n"
-    "  --modes LIST       offered lighting modes, e.g. 1-10,19 (at most 23; default 1-19)\n"
-    "  --unplugged        start with the keyboard unplugged\n"
-    "\n"
-    "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
-    "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
-    "  fault clear\n";
+constexpr const char* kUsage
+    = "usage: tolvex-emu --socket PATH [--state FILE] [--macro-units N] [--modes LIST] [--unplugged]\n"
+      "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
+      "\n"
+      "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
+      "  --state FILE       the keyboard's memory, kept across runs (JSON of hex strings)\n"
+      "  --macro-units N    macro capacity in units of 128 bytes (0 to 255, default 128)\n"
+      "  --modes LIST       offered lighting modes, e.g. 1-10,19 (at most 23; default 1-19)\n"
+      "  --unplugged        start with the keyboard unplugged\n"
+      "\n"
+      "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
+      "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
+      "  fault clear\n";
 
 int stopPipe[2] = {-1, -1};
 
@@ -66,16 +66,16 @@ int RunControl(const std::string& socketPath, const std::string& line)
 {
     int fd = tolvex::ConnectUnixSocket(socketPath);
     if (fd < 0) {
-        std::fprintf(stderr, "tolvex-emu ctl: cannot reach an emulator at %s: %s\n", socketPath.c_str(),
-                     std::strerror(errno));
+        std::fprintf(
+            stderr, "tolvex-emu ctl: cannot reach an emulator at %s: %s\n", socketPath.c_str(), std::strerror(errno));
         return 2;
     }
     std::vector<std::uint8_t> hello;
     PutU32(hello, kProtocolVersion);
     PutU32(hello, static_cast<std::uint32_t>(Role::Control));
     const std::vector<std::uint8_t> command(line.begin(), line.end());
-    if (!tolvex::WriteAll(fd, EncodeFrame(MessageType::Hello, 0, hello)) ||
-        !tolvex::WriteAll(fd, EncodeFrame(MessageType::Control, 1, command))) {
+    if (!tolvex::WriteAll(fd, EncodeFrame(MessageType::Hello, 0, hello))
+        || !tolvex::WriteAll(fd, EncodeFrame(MessageType::Control, 1, command))) {
         std::fprintf(stderr, "tolvex-emu ctl: the emulator closed the connection\n");
         tolvex::CloseQuietly(fd);
         return 2;
@@ -83,7 +83,7 @@ int RunControl(const std::string& socketPath, const std::string& line)
     FrameReader frames;
     std::uint8_t chunk[8192];
     for (;;) {
-        pollfd waiter{fd, POLLIN, 0};
+        pollfd waiter {fd, POLLIN, 0};
         if (::poll(&waiter, 1, 5000) <= 0)
             break;
         const ssize_t count = ::read(fd, chunk, sizeof chunk);
@@ -154,7 +154,7 @@ int RunEmulator(int argc, char** argv)
                 memory = std::move(*loaded);
             else
                 std::fprintf(stderr, "tolvex-emu: %s is corrupt (%s); starting from factory state\n",
-                             options.statePath.c_str(), error.c_str());
+                    options.statePath.c_str(), error.c_str());
         }
     }
     if (macroUnits)

@@ -55,7 +55,10 @@ using Value = std::variant<std::string, std::vector<std::string>>;
 // Strings hold no escapes (hex needs none).
 class StateParser {
 public:
-    explicit StateParser(std::string_view text) : text_(text) {}
+    explicit StateParser(std::string_view text)
+        : text_(text)
+    {
+    }
 
     std::optional<std::map<std::string, Value>> Parse()
     {
@@ -86,8 +89,9 @@ public:
 private:
     void SkipSpace()
     {
-        while (position_ < text_.size() && (text_[position_] == ' ' || text_[position_] == '\t' ||
-                                             text_[position_] == '\r' || text_[position_] == '\n'))
+        while (position_ < text_.size()
+            && (text_[position_] == ' ' || text_[position_] == '\t' || text_[position_] == '\r'
+                || text_[position_] == '\n'))
             ++position_;
     }
     bool Peek(char wanted)
@@ -139,22 +143,21 @@ private:
     std::size_t position_ = 0;
 };
 
-bool DecodeField(const std::map<std::string, Value>& fields, const char* name, std::span<std::uint8_t> out,
-                 std::string& error)
+bool DecodeField(
+    const std::map<std::string, Value>& fields, const char* name, std::span<std::uint8_t> out, std::string& error)
 {
     auto found = fields.find(name);
     const auto* text = found == fields.end() ? nullptr : std::get_if<std::string>(&found->second);
     if (!text || !FromHex(*text, out)) {
-        error = std::string("field \"") + name + "\" is missing or not " + std::to_string(out.size()) +
-                " bytes of hex";
+        error = std::string("field \"") + name + "\" is missing or not " + std::to_string(out.size()) + " bytes of hex";
         return false;
     }
     return true;
 }
 
-template <std::size_t Count, std::size_t Size>
+template<std::size_t Count, std::size_t Size>
 bool DecodeArrayField(const std::map<std::string, Value>& fields, const char* name,
-                      std::array<std::array<std::uint8_t, Size>, Count>& out, std::string& error)
+    std::array<std::array<std::uint8_t, Size>, Count>& out, std::string& error)
 {
     auto found = fields.find(name);
     const auto* items = found == fields.end() ? nullptr : std::get_if<std::vector<std::string>>(&found->second);
@@ -162,8 +165,8 @@ bool DecodeArrayField(const std::map<std::string, Value>& fields, const char* na
     for (std::size_t i = 0; valid && i < Count; ++i)
         valid = FromHex((*items)[i], out[i]);
     if (!valid)
-        error = std::string("field \"") + name + "\" is not " + std::to_string(Count) + " hex strings of " +
-                std::to_string(Size) + " bytes";
+        error = std::string("field \"") + name + "\" is not " + std::to_string(Count) + " hex strings of "
+            + std::to_string(Size) + " bytes";
     return valid;
 }
 
@@ -198,14 +201,14 @@ std::optional<KeyboardMemory> DecodeState(std::string_view text, std::string& er
     KeyboardMemory memory;
     if (!DecodeField(*fields, "info", memory.info, error))
         return std::nullopt;
-    memory.macros.resize(std::size_t{memory.info[tavrin::device::kDeviceInfoMacroUnitsOffset]} *
-                         tavrin::device::kMacroUnitBytes);
-    if (!DecodeField(*fields, "settings", memory.settings, error) ||
-        !DecodeArrayField(*fields, "keymaps", memory.keymaps, error) ||
-        !DecodeField(*fields, "base_keymap", memory.baseKeymap, error) ||
-        !DecodeField(*fields, "macros", memory.macros, error) ||
-        !DecodeArrayField(*fields, "colours", memory.colours, error) ||
-        !DecodeField(*fields, "bank_status", memory.bankStatus, error))
+    memory.macros.resize(
+        std::size_t {memory.info[tavrin::device::kDeviceInfoMacroUnitsOffset]} * tavrin::device::kMacroUnitBytes);
+    if (!DecodeField(*fields, "settings", memory.settings, error)
+        || !DecodeArrayField(*fields, "keymaps", memory.keymaps, error)
+        || !DecodeField(*fields, "base_keymap", memory.baseKeymap, error)
+        || !DecodeField(*fields, "macros", memory.macros, error)
+        || !DecodeArrayField(*fields, "colours", memory.colours, error)
+        || !DecodeField(*fields, "bank_status", memory.bankStatus, error))
         return std::nullopt;
     return memory;
 }

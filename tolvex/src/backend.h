@@ -62,8 +62,7 @@ public:
 
     // Delivers every input report of the interfaces matching the selector, including ones that
     // are plugged in later.
-    virtual std::unique_ptr<InputReader> OpenReader(const InterfaceSelector& selector,
-                                                    ReportSink sink) = 0;
+    virtual std::unique_ptr<InputReader> OpenReader(const InterfaceSelector& selector, ReportSink sink) = 0;
 };
 
 std::unique_ptr<Backend> MakeEmulatorBackend(std::string socketPath);

@@ -5,7 +5,9 @@
 namespace tolvex {
 
 Dispatcher::Dispatcher(std::uint32_t handle, std::uint32_t tag, TolvexCallback callback)
-    : handle_(handle), tag_(tag), callback_(callback)
+    : handle_(handle)
+    , tag_(tag)
+    , callback_(callback)
 {
     record_.tag = tag_;
     thread_ = std::thread([this] { Run(); });
@@ -65,11 +67,11 @@ void Dispatcher::Run()
 void Dispatcher::Deliver(const Notification& notification)
 {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    TolvexBufferRecord buffer{};
+    TolvexBufferRecord buffer {};
     buffer.structSize = sizeof(TolvexBufferRecord);
     buffer.receivedLength = static_cast<std::uint32_t>(notification.bytes.size());
-    buffer.timestampMicros =
-        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+    buffer.timestampMicros
+        = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
     buffer.sequence = ++sequence_;
     buffer.capacity = buffer.receivedLength;
     buffer.registration = handle_;
@@ -80,7 +82,7 @@ void Dispatcher::Deliver(const Notification& notification)
     record_.data = buffer.received;
     record_.buffer = &buffer;
 
-    TolvexNotification message{};
+    TolvexNotification message {};
     message.kind = notification.kind;
     message.registration = handle_;
     message.request = &record_;

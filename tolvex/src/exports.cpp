@@ -25,21 +25,33 @@ tolvex::Service& TheService()
 
 extern "C" {
 
-TOLVEX_EXPORT int Debug(int level) { return TheService().Debug(level); }
+TOLVEX_EXPORT int Debug(int level)
+{
+    return TheService().Debug(level);
+}
 
-TOLVEX_EXPORT int Init(int /*flags*/) { return TheService().Init(); }
+TOLVEX_EXPORT int Init(int /*flags*/)
+{
+    return TheService().Init();
+}
 
-TOLVEX_EXPORT int End(void) { return TheService().End(); }
+TOLVEX_EXPORT int End(void)
+{
+    return TheService().End();
+}
 
-TOLVEX_EXPORT int RequestGetDeviceCount(const InterfaceSelector* selector, TolvexCallback callback,
-                                        uint32_t tag, uint32_t key, uint32_t* handleOut)
+TOLVEX_EXPORT int RequestGetDeviceCount(
+    const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag, uint32_t key, uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
     return TheService().GetDeviceCount(selector, callback, tag, key);
 }
 
-TOLVEX_EXPORT int DeleteRequestFromUnitId(uint32_t handle) { return TheService().DeleteByHandle(handle); }
+TOLVEX_EXPORT int DeleteRequestFromUnitId(uint32_t handle)
+{
+    return TheService().DeleteByHandle(handle);
+}
 
 TOLVEX_EXPORT int DeleteRequestFromHandle(const TolvexRequestRecord* request)
 {
@@ -47,7 +59,7 @@ TOLVEX_EXPORT int DeleteRequestFromHandle(const TolvexRequestRecord* request)
 }
 
 TOLVEX_EXPORT int RequestWrite(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
-                               const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
@@ -55,37 +67,35 @@ TOLVEX_EXPORT int RequestWrite(const InterfaceSelector* selector, TolvexCallback
 }
 
 TOLVEX_EXPORT int RequestWriteOne(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
-                                  const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
     return TheService().WriteOne(selector, callback, tag, data, length, key);
 }
 
-TOLVEX_EXPORT int RequestStatusWrite(const InterfaceSelector* selector, TolvexCallback callback,
-                                     uint32_t tag, const uint8_t* data, uint32_t length, uint32_t key,
-                                     uint32_t* handleOut)
+TOLVEX_EXPORT int RequestStatusWrite(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
 {
     return TheService().StatusWrite(selector, callback, tag, data, length, key, handleOut);
 }
 
 TOLVEX_EXPORT int RequestStatusGet(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
-                                   uint8_t* buffer, uint32_t length, uint32_t key, uint32_t* handleOut)
+    uint8_t* buffer, uint32_t length, uint32_t key, uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
     return TheService().StatusGet(selector, callback, tag, buffer, length, key);
 }
 
-TOLVEX_EXPORT int RequestAsyncRead(const InterfaceSelector* selector, TolvexCallback callback,
-                                   uint32_t tag, uint32_t key, uint32_t* handleOut)
+TOLVEX_EXPORT int RequestAsyncRead(
+    const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag, uint32_t key, uint32_t* handleOut)
 {
     return TheService().AsyncRead(selector, callback, tag, key, handleOut);
 }
 
-TOLVEX_EXPORT int RequestStatusSetFeature(const InterfaceSelector* selector, TolvexCallback callback,
-                                          uint32_t tag, const uint8_t* data, uint32_t length,
-                                          uint32_t key, uint32_t* handleOut)
+TOLVEX_EXPORT int RequestStatusSetFeature(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;

@@ -8,9 +8,15 @@
 
 namespace tolvex {
 
-Service::Service(BackendFactory factory) : factory_(std::move(factory)) {}
+Service::Service(BackendFactory factory)
+    : factory_(std::move(factory))
+{
+}
 
-Service::~Service() { End(); }
+Service::~Service()
+{
+    End();
+}
 
 int Service::Debug(int level)
 {
@@ -77,9 +83,8 @@ int Service::End()
     return 1;
 }
 
-std::shared_ptr<Backend> Service::Admit(const InterfaceSelector* selector, TolvexCallback callback,
-                                        std::uint32_t tag, std::span<const std::uint8_t> data,
-                                        std::uint32_t key)
+std::shared_ptr<Backend> Service::Admit(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
+    std::span<const std::uint8_t> data, std::uint32_t key)
 {
     if (!selector)
         return nullptr;
@@ -101,8 +106,8 @@ std::optional<InterfaceInfo> Service::FirstMatch(Backend& backend, const Interfa
     return std::nullopt;
 }
 
-int Service::GetDeviceCount(const InterfaceSelector* selector, TolvexCallback callback,
-                            std::uint32_t tag, std::uint32_t key)
+int Service::GetDeviceCount(
+    const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, std::uint32_t key)
 {
     const auto backend = Admit(selector, callback, tag, {}, key);
     if (!backend)
@@ -111,7 +116,7 @@ int Service::GetDeviceCount(const InterfaceSelector* selector, TolvexCallback ca
 }
 
 int Service::WriteOne(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                      const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
+    const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
 {
     if (!data || length == 0)
         return 0;
@@ -128,7 +133,7 @@ int Service::WriteOne(const InterfaceSelector* selector, TolvexCallback callback
 }
 
 int Service::Write(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                   const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
+    const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
 {
     if (!data || length == 0)
         return 0;
@@ -150,8 +155,7 @@ int Service::Write(const InterfaceSelector* selector, TolvexCallback callback, s
 }
 
 int Service::StatusWrite(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                         const std::uint8_t* data, std::uint32_t length, std::uint32_t key,
-                         std::uint32_t* handleOut)
+    const std::uint8_t* data, std::uint32_t length, std::uint32_t key, std::uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
@@ -177,7 +181,7 @@ int Service::StatusWrite(const InterfaceSelector* selector, TolvexCallback callb
 }
 
 int Service::StatusGet(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                       std::uint8_t* buffer, std::uint32_t length, std::uint32_t key)
+    std::uint8_t* buffer, std::uint32_t length, std::uint32_t key)
 {
     if (!buffer || length == 0)
         return 0;
@@ -189,7 +193,7 @@ int Service::StatusGet(const InterfaceSelector* selector, TolvexCallback callbac
 }
 
 int Service::SetFeature(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                        const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
+    const std::uint8_t* data, std::uint32_t length, std::uint32_t key)
 {
     if (!data || length == 0)
         return 0;
@@ -200,8 +204,8 @@ int Service::SetFeature(const InterfaceSelector* selector, TolvexCallback callba
     return target ? std::max(backend->SetFeature(*target, {data, length}), 0) : 0;
 }
 
-int Service::AsyncRead(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                       std::uint32_t key, std::uint32_t* handleOut)
+int Service::AsyncRead(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, std::uint32_t key,
+    std::uint32_t* handleOut)
 {
     if (handleOut)
         *handleOut = 0;
@@ -313,8 +317,8 @@ void Service::OnInterfacesChanged(const std::vector<InterfaceInfo>& interfaces)
 
 std::uint32_t CountMatches(const InterfaceSelector& selector, const std::vector<InterfaceInfo>& interfaces)
 {
-    return static_cast<std::uint32_t>(std::count_if(interfaces.begin(), interfaces.end(),
-                                                    [&](const InterfaceInfo& info) { return Matches(selector, info); }));
+    return static_cast<std::uint32_t>(std::count_if(
+        interfaces.begin(), interfaces.end(), [&](const InterfaceInfo& info) { return Matches(selector, info); }));
 }
 
 }  // namespace tolvex

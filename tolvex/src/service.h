@@ -33,29 +33,28 @@ public:
     int Init();
     int End();
 
-    int GetDeviceCount(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                       std::uint32_t key);
+    int GetDeviceCount(
+        const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, std::uint32_t key);
     int DeleteByHandle(std::uint32_t handle);
     int DeleteByRecord(const TolvexRequestRecord* record);
-    int Write(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-              const std::uint8_t* data, std::uint32_t length, std::uint32_t key);
+    int Write(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, const std::uint8_t* data,
+        std::uint32_t length, std::uint32_t key);
     int WriteOne(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                 const std::uint8_t* data, std::uint32_t length, std::uint32_t key);
+        const std::uint8_t* data, std::uint32_t length, std::uint32_t key);
     int StatusWrite(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                    const std::uint8_t* data, std::uint32_t length, std::uint32_t key,
-                    std::uint32_t* handleOut);
-    int StatusGet(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                  std::uint8_t* buffer, std::uint32_t length, std::uint32_t key);
-    int AsyncRead(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                  std::uint32_t key, std::uint32_t* handleOut);
+        const std::uint8_t* data, std::uint32_t length, std::uint32_t key, std::uint32_t* handleOut);
+    int StatusGet(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, std::uint8_t* buffer,
+        std::uint32_t length, std::uint32_t key);
+    int AsyncRead(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag, std::uint32_t key,
+        std::uint32_t* handleOut);
     int SetFeature(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
-                   const std::uint8_t* data, std::uint32_t length, std::uint32_t key);
+        const std::uint8_t* data, std::uint32_t length, std::uint32_t key);
 
     void OnInterfacesChanged(const std::vector<InterfaceInfo>& interfaces) override;
 
 private:
     struct Registration {
-        InterfaceSelector selector{};
+        InterfaceSelector selector {};
         bool watchesPresence = false;
         std::uint32_t lastCount = 0;
         std::unique_ptr<Dispatcher> dispatcher;
@@ -63,9 +62,8 @@ private:
     };
 
     // The back end, when the library is initialised and the call's key is right.
-    std::shared_ptr<Backend> Admit(const InterfaceSelector* selector, TolvexCallback callback,
-                                   std::uint32_t tag, std::span<const std::uint8_t> data,
-                                   std::uint32_t key);
+    std::shared_ptr<Backend> Admit(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
+        std::span<const std::uint8_t> data, std::uint32_t key);
     std::optional<InterfaceInfo> FirstMatch(Backend& backend, const InterfaceSelector& selector);
     std::uint32_t ReserveHandle();
     bool AddRegistration(std::uint32_t handle, std::unique_ptr<Registration> registration);
@@ -73,7 +71,7 @@ private:
     void Trace(int level, const char* format, ...) const;
 
     const BackendFactory factory_;
-    std::atomic<int> debugLevel_{0};
+    std::atomic<int> debugLevel_ {0};
 
     std::mutex lifecycle_;  // Init and End
     std::mutex mutex_;      // everything below

@@ -82,13 +82,12 @@ inline std::uint16_t GetU16(const std::uint8_t* bytes)
 
 inline std::uint32_t GetU32(const std::uint8_t* bytes)
 {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8)
+        | (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
-inline std::vector<std::uint8_t> EncodeFrame(MessageType type, std::uint32_t sequence,
-                                             std::span<const std::uint8_t> payload)
+inline std::vector<std::uint8_t> EncodeFrame(
+    MessageType type, std::uint32_t sequence, std::span<const std::uint8_t> payload)
 {
     std::vector<std::uint8_t> out;
     out.reserve(kHeaderSize + payload.size());
@@ -102,7 +101,7 @@ inline std::vector<std::uint8_t> EncodeFrame(MessageType type, std::uint32_t seq
 
 inline FrameHeader DecodeHeader(const std::uint8_t* bytes)
 {
-    return FrameHeader{GetU32(bytes), GetU16(bytes + 4), GetU16(bytes + 6), GetU32(bytes + 8)};
+    return FrameHeader {GetU32(bytes), GetU16(bytes + 4), GetU16(bytes + 6), GetU32(bytes + 8)};
 }
 
 // Collects bytes from a stream and cuts them into frames; reports a broken stream (a length above
@@ -135,8 +134,8 @@ public:
             return std::nullopt;
         }
         const auto* start = buffer_.data() + consumed_ + kHeaderSize;
-        Frame frame{static_cast<MessageType>(header.type), header.sequence,
-                    std::vector<std::uint8_t>(start, start + header.length)};
+        Frame frame {static_cast<MessageType>(header.type), header.sequence,
+            std::vector<std::uint8_t>(start, start + header.length)};
         consumed_ += kHeaderSize + header.length;
         return frame;
     }
@@ -172,7 +171,7 @@ inline std::optional<std::vector<InterfaceInfo>> DecodeInterfaces(std::span<cons
     if (payload.size() < 4)
         return std::nullopt;
     const std::uint32_t count = GetU32(payload.data());
-    if (count > 64 || payload.size() != 4 + std::size_t{count} * 8)
+    if (count > 64 || payload.size() != 4 + std::size_t {count} * 8)
         return std::nullopt;
     std::vector<InterfaceInfo> interfaces;
     for (std::uint32_t i = 0; i < count; ++i) {

@@ -74,12 +74,12 @@ enum { TOLVEX_NOTIFY_STATE = 0, TOLVEX_NOTIFY_DATA = 1 };
     }
 
 typedef struct TolvexBufferRecord {
-    uint32_t structSize;     /* sizeof(TolvexBufferRecord) */
-    uint32_t receivedLength; /* bytes at `received` */
+    uint32_t structSize;      /* sizeof(TolvexBufferRecord) */
+    uint32_t receivedLength;  /* bytes at `received` */
     uint64_t timestampMicros; /* steady clock when the report was read */
-    uint32_t sequence;       /* counts the registration's notifications from 1 */
-    uint32_t capacity;       /* size of the buffer behind `received` */
-    uint32_t registration;   /* handle of the registration */
+    uint32_t sequence;        /* counts the registration's notifications from 1 */
+    uint32_t capacity;        /* size of the buffer behind `received` */
+    uint32_t registration;    /* handle of the registration */
     uint32_t reserved;
     /* The received bytes; at 32 rather than 28 so that the pointer is naturally aligned. */
     TOLVEX_POINTER_FIELD(const uint8_t*, received);
@@ -119,6 +119,7 @@ TOLVEX_STATIC_ASSERT(offsetof(TolvexBufferRecord, received) == 32);
 typedef int (*TolvexCallback)(const TolvexNotification* notification);
 
 /* The fixed permutation that request keys are built from. */
+/* clang-format off */
 static const uint8_t kTolvexKeyTable[256] = {
     253, 134, 209, 202, 219, 213, 204, 94,  30,  95,  83,  251, 138, 90,  212, 238,
     129, 224, 232, 54,  4,   218, 44,  190, 22,  140, 169, 85,  114, 121, 208, 254,
@@ -137,17 +138,18 @@ static const uint8_t kTolvexKeyTable[256] = {
     119, 131, 167, 153, 159, 142, 36,  174, 175, 107, 14,  108, 229, 98,  1,   155,
     199, 61,  74,  63,  86,  5,   244, 196, 135, 220, 201, 80,  147, 62,  227, 128,
 };
+/* clang-format on */
 
 static inline uint32_t TolvexKeyOfWord(uint32_t word)
 {
-    return (uint32_t)kTolvexKeyTable[word & 0xFF] + kTolvexKeyTable[(word >> 8) & 0xFF] +
-           kTolvexKeyTable[(word >> 16) & 0xFF] + kTolvexKeyTable[(word >> 24) & 0xFF];
+    return (uint32_t)kTolvexKeyTable[word & 0xFF] + kTolvexKeyTable[(word >> 8) & 0xFF]
+        + kTolvexKeyTable[(word >> 16) & 0xFF] + kTolvexKeyTable[(word >> 24) & 0xFF];
 }
 
 /* The key of a call: the selector's sixteen bytes (little-endian), the callback reference and
  * the tag as four bytes each (the reference's low 32 bits; 0 when none), then the data bytes. */
-static inline uint32_t TolvexRequestKey(const InterfaceSelector* selector, TolvexCallback callback,
-                                        uint32_t tag, const uint8_t* data, size_t length)
+static inline uint32_t TolvexRequestKey(
+    const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag, const uint8_t* data, size_t length)
 {
     uint32_t key = 0;
     if (selector) {
@@ -171,8 +173,8 @@ TOLVEX_EXPORT int Init(int flags);
 TOLVEX_EXPORT int End(void);
 
 /* The number of interfaces that match the selector. */
-TOLVEX_EXPORT int RequestGetDeviceCount(const InterfaceSelector* selector, TolvexCallback callback,
-                                        uint32_t tag, uint32_t key, uint32_t* handleOut);
+TOLVEX_EXPORT int RequestGetDeviceCount(
+    const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag, uint32_t key, uint32_t* handleOut);
 /* Cancels the registration with that handle; > 0 when it existed. */
 TOLVEX_EXPORT int DeleteRequestFromUnitId(uint32_t handle);
 /* Cancels the registration that produced a notification's request record (callable from the
@@ -180,33 +182,27 @@ TOLVEX_EXPORT int DeleteRequestFromUnitId(uint32_t handle);
 TOLVEX_EXPORT int DeleteRequestFromHandle(const TolvexRequestRecord* request);
 /* Writes `length` bytes as consecutive 64-byte output reports (the last one zero-filled) to the
  * first matching interface; returns the number of reports written. */
-TOLVEX_EXPORT int RequestWrite(const InterfaceSelector* selector, TolvexCallback callback,
-                               uint32_t tag, const uint8_t* data, uint32_t length, uint32_t key,
-                               uint32_t* handleOut);
+TOLVEX_EXPORT int RequestWrite(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut);
 /* Writes one output report (its first byte is the report identifier), cut or zero-filled to 64
  * bytes; > 0 when queued. */
-TOLVEX_EXPORT int RequestWriteOne(const InterfaceSelector* selector, TolvexCallback callback,
-                                  uint32_t tag, const uint8_t* data, uint32_t length, uint32_t key,
-                                  uint32_t* handleOut);
+TOLVEX_EXPORT int RequestWriteOne(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut);
 /* Writes a short output report (first byte the report identifier) to the interface; when a
  * callback is given it later receives a data notification with the tag and the bytes written.
  * The handle names that pending completion. */
-TOLVEX_EXPORT int RequestStatusWrite(const InterfaceSelector* selector, TolvexCallback callback,
-                                     uint32_t tag, const uint8_t* data, uint32_t length,
-                                     uint32_t key, uint32_t* handleOut);
+TOLVEX_EXPORT int RequestStatusWrite(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut);
 /* Reads a feature report; buffer[0] names the report identifier. Returns the bytes read. */
-TOLVEX_EXPORT int RequestStatusGet(const InterfaceSelector* selector, TolvexCallback callback,
-                                   uint32_t tag, uint8_t* buffer, uint32_t length, uint32_t key,
-                                   uint32_t* handleOut);
+TOLVEX_EXPORT int RequestStatusGet(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    uint8_t* buffer, uint32_t length, uint32_t key, uint32_t* handleOut);
 /* Registers an asynchronous read: every input report of the matching interfaces and every
  * change of their count reaches the callback until the registration is cancelled. */
-TOLVEX_EXPORT int RequestAsyncRead(const InterfaceSelector* selector, TolvexCallback callback,
-                                   uint32_t tag, uint32_t key, uint32_t* handleOut);
+TOLVEX_EXPORT int RequestAsyncRead(
+    const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag, uint32_t key, uint32_t* handleOut);
 /* Sends a feature report (first byte the report identifier); returns the bytes written. */
-TOLVEX_EXPORT int RequestStatusSetFeature(const InterfaceSelector* selector,
-                                          TolvexCallback callback, uint32_t tag,
-                                          const uint8_t* data, uint32_t length, uint32_t key,
-                                          uint32_t* handleOut);
+TOLVEX_EXPORT int RequestStatusSetFeature(const InterfaceSelector* selector, TolvexCallback callback, uint32_t tag,
+    const uint8_t* data, uint32_t length, uint32_t key, uint32_t* handleOut);
 
 #ifdef __cplusplus
 }
