@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "device/device_link.h"
 #include "device/device_memory.h"
 #include "device/device_report.h"
+#include "platform/tolvex_binding.h"
+#include "support/control_route.h"
 #include "support/emulator_process.h"
 #include "support/tolvex_library.h"
 
@@ -73,6 +76,44 @@ void BM_RequestWriteOneAndReply(benchmark::State& state)
     ::unsetenv("TOLVEX_EMULATOR");
 }
 BENCHMARK(BM_RequestWriteOneAndReply)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same request through the program's transaction: device count, key, reply slot and checks.
+void BM_ExchangeReport(benchmark::State& state)
+{
+    tavrin::testing::EmulatorProcess emulator;
+    if (!emulator.Start()) {
+        state.SkipWithError("tolvex-emu did not start");
+        return;
+    }
+    ::setenv("TOLVEX_EMULATOR", emulator.SocketPath().c_str(), 1);
+    auto binding = tavrin::platform::BindTolvexLibrary(tavrin::testing::BinaryFolder());
+    if (binding.result != tavrin::platform::BindResult::Bound) {
+        state.SkipWithError("libTolvex.so did not bind");
+        return;
+    }
+    SystemTimer timer;
+    DeviceLink link(*binding.service, timer);
+    tavrin::testing::RouteControlRepliesTo(&link);
+    tavrin::testing::RegisterControlRoute(*binding.service);
+
+    DeviceReport request {};
+    request.reportId = kReportId;
+    request.command = CMD_READ_SETTINGS;
+    request.length = 56;
+    ComputeReportChecksum(ReportBytes(request));
+    std::array<std::uint8_t, kReportSize> reply {};
+    std::uint32_t copied = 0;
+    for (auto _ : state) {
+        if (link.ExchangeReport(ReportBytes(request), reply, copied) != 1) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    binding.service->End();
+    tavrin::testing::RouteControlRepliesTo(nullptr);
+    ::unsetenv("TOLVEX_EMULATOR");
+}
+BENCHMARK(BM_ExchangeReport)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

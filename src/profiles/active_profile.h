@@ -1,0 +1,55 @@
+// Which profile the keyboard runs: 0 to 2 the user profiles, 3 or more its default mode, -1
+// unknown. Almost every operation on the current profile asks the keyboard first.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <mutex>
+
+#include "device/device_commands.h"
+#include "device/device_memory.h"
+
+namespace tavrin::profiles {
+
+inline constexpr int kUnknownProfile = -1;
+inline constexpr int kDefaultModeProfile = 3;
+
+using SettingsMirror = std::array<std::uint8_t, device::kSettingsAreaSize>;
+
+class ActiveProfile {
+public:
+    // Told after every successful read whether the working-mode label shows (the keyboard runs its
+    // default mode); the window then repaints.
+    using WorkingModeObserver = std::function<void(bool shown)>;
+
+    explicit ActiveProfile(device::DeviceCommands& commands)
+        : commands_(commands)
+    {
+    }
+
+    void SetWorkingModeObserver(WorkingModeObserver observer);
+
+    // Reads the active-profile byte from the keyboard; -1 when the identity read fails, in which
+    // case nothing else changes.
+    int ReadActiveProfile();
+    // Makes a profile active on the keyboard; a negative profile does nothing. The stored value
+    // takes the new profile even when the keyboard does not answer.
+    void WriteActiveProfile(int profile);
+
+    int Value() const { return value_.load(); }
+    // Set to unknown at start-up and when the keyboard is removed.
+    void SetUnknown() { value_.store(kUnknownProfile); }
+    SettingsMirror Mirror() const;
+
+private:
+    void ReadRecordsIntoMirror();
+
+    device::DeviceCommands& commands_;
+    std::atomic<int> value_ {kUnknownProfile};
+    mutable std::mutex mutex_;  // the mirror and the observer: the window thread and the presence worker both read
+    SettingsMirror mirror_ {};
+    WorkingModeObserver observer_;
+};
+
+}  // namespace tavrin::profiles
