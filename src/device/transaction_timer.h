@@ -15,10 +15,9 @@ class AutoResetEvent {
 public:
     void Set()
     {
-        {
-            std::lock_guard lock(mutex_);
-            signalled_ = true;
-        }
+        // Notified under the lock, so that a waiter woken by it cannot destroy the event first.
+        std::lock_guard lock(mutex_);
+        signalled_ = true;
         changed_.notify_one();
     }
     void Reset()

@@ -185,10 +185,12 @@ public:
         });
         return 1;
     }
-    ~SlowKeyboard() override
+    ~SlowKeyboard() override { JoinResponders(); }
+    void JoinResponders()
     {
         for (auto& responder : responders_)
-            responder.join();
+            if (responder.joinable())
+                responder.join();
     }
     int MaxInFlight() const { return maxInFlight_; }
 
@@ -220,6 +222,7 @@ TEST(DeviceLinkThreads, TwoThreadsTakeTurnsAndEachGetsItsOwnReply)
     std::thread second(run, CMD_READ_KEYMAP, std::ref(secondMismatches));
     first.join();
     second.join();
+    keyboard.JoinResponders();
     EXPECT_EQ(firstMismatches, 0);
     EXPECT_EQ(secondMismatches, 0);
     EXPECT_EQ(keyboard.MaxInFlight(), 1) << "never two requests waiting at once";
