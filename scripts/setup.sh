@@ -9,6 +9,7 @@ TAVRIN_PACKAGES=(
   libhidapi-dev libudev-dev
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  qt6-base-dev
 )
 
 tavrin_install_packages() {

@@ -1,6 +1,5 @@
 #include "state_file.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace tolvex::emu {
@@ -66,21 +65,6 @@ TEST(StateFile, MacroAreaMustMatchTheCapacityInTheIdentityBlock)
     std::string error;
     EXPECT_FALSE(DecodeState(EncodeState(memory), error).has_value());
     EXPECT_NE(error.find("macros"), std::string::npos);
-}
-
-TEST(StateFile, AtomicWriteReplacesTheFileAndLeavesNoTemporary)
-{
-    const auto folder = std::filesystem::temp_directory_path() / ("tolvex-state-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / "state.json").string();
-    std::string error;
-    ASSERT_TRUE(WriteFileAtomically(path, "first", error)) << error;
-    ASSERT_TRUE(WriteFileAtomically(path, "second", error)) << error;
-    EXPECT_EQ(ReadWholeFile(path, 100), "second");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
-    EXPECT_FALSE(ReadWholeFile(path, 3).has_value()) << "over the limit";
-    EXPECT_FALSE(WriteFileAtomically((folder / "missing" / "state.json").string(), "x", error));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/atomic_file.h"
 #include "state_file.h"
 #include "tolvex/tolvex.h"
 #include "unix_socket.h"
@@ -88,7 +89,8 @@ bool EmulatorServer::SaveState()
     if (options_.statePath.empty())
         return true;
     std::string error;
-    if (WriteFileAtomically(options_.statePath, EncodeState(firmware_.Memory()), error))
+    // Not flushed to disk: the keyboard's memory must survive the emulator, not the machine.
+    if (tavrin::platform::WriteFileAtomically(options_.statePath, EncodeState(firmware_.Memory()), error, false))
         return true;
     std::fprintf(stderr, "tolvex-emu: cannot save the state: %s\n", error.c_str());
     return false;

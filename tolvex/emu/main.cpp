@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "emulator_server.h"
+#include "platform/atomic_file.h"
 #include "state_file.h"
 #include "unix_socket.h"
 
@@ -148,7 +149,7 @@ int RunEmulator(int argc, char** argv)
 
     KeyboardMemory memory = FactoryMemory();
     if (!options.statePath.empty()) {
-        if (auto text = ReadWholeFile(options.statePath, 1 << 20)) {
+        if (auto text = tavrin::platform::ReadWholeFile(options.statePath, 1 << 20)) {
             std::string error;
             if (auto loaded = DecodeState(*text, error))
                 memory = std::move(*loaded);

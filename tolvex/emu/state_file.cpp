@@ -1,11 +1,6 @@
 #include "state_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -211,57 +206,6 @@ std::optional<KeyboardMemory> DecodeState(std::string_view text, std::string& er
         || !DecodeField(*fields, "bank_status", memory.bankStatus, error))
         return std::nullopt;
     return memory;
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view contents, std::string& error)
-{
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = temporary + ": " + std::strerror(errno);
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t written = ::write(fd, contents.data() + done, contents.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            error = temporary + ": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return std::nullopt;
-    std::string contents;
-    char chunk[8192];
-    std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        contents.append(chunk, count);
-        if (contents.size() > limit) {
-            std::fclose(file);
-            return std::nullopt;
-        }
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return std::nullopt;
-    return contents;
 }
 
 }  // namespace tolvex::emu

@@ -16,11 +16,4 @@ std::string EncodeState(const KeyboardMemory& memory);
 // hex and of its area's exact size (the macro area that of the identity block's capacity).
 std::optional<KeyboardMemory> DecodeState(std::string_view text, std::string& error);
 
-// Replaces the file by writing a temporary file beside it and renaming it over the target, so
-// that the file is never seen half-written.
-bool WriteFileAtomically(const std::string& path, std::string_view contents, std::string& error);
-
-// The whole file, or nothing when it cannot be read (missing, unreadable, over `limit` bytes).
-std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit);
-
 }  // namespace tolvex::emu

@@ -1,0 +1,119 @@
+#include "model/language_texts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "platform/private_profile.h"
+
+namespace tavrin::model {
+namespace {
+
+// System language → language of the texts, first match wins.
+constexpr std::pair<std::uint16_t, std::uint16_t> kRegionalMapping[] = {
+    {3076, 2052},
+    {4100, 1028},
+    {2058, 1034},
+    {3082, 1034},
+    {4106, 1034},
+    {5130, 1034},
+    {6154, 1034},
+    {7178, 1034},
+    {8202, 1034},
+    {9226, 1034},
+    {10250, 1034},
+    {11274, 1034},
+    {12298, 1034},
+    {13322, 1034},
+    {14346, 1034},
+    {15370, 1034},
+    {16394, 1034},
+    {17418, 1034},
+    {18442, 1034},
+    {19466, 1034},
+    {20490, 1034},
+    {2060, 1036},
+    {3084, 1036},
+    {4108, 1036},
+    {5132, 1036},
+    {2064, 1040},
+    {2070, 1046},
+    {2067, 1043},
+    {2077, 1053},
+    {2057, 1033},
+    {3081, 1033},
+    {4105, 1033},
+    {5129, 1033},
+    {6153, 1033},
+    {7177, 1033},
+    {8201, 1033},
+    {9225, 1033},
+    {10249, 1033},
+    {11273, 1033},
+    {2055, 1031},
+    {3079, 1031},
+    {4103, 1031},
+    {5127, 1031},
+};
+static_assert(std::size(kRegionalMapping) == 43);
+
+// A text that cannot be there: tells a missing entry from an empty one.
+constexpr const char* kAbsent = "\x01\x02";
+
+}  // namespace
+
+std::uint16_t ChooseLanguage(std::uint16_t systemLanguage)
+{
+    std::uint16_t id = systemLanguage;
+    for (const auto& [from, to] : kRegionalMapping) {
+        if (from == id) {
+            id = to;
+            break;
+        }
+    }
+    const auto supported = kSupportedLanguages.begin() + kSupportedLanguageCount;
+    return std::find(kSupportedLanguages.begin(), supported, id) != supported ? id : kDefaultLanguage;
+}
+
+int LanguageIndexOf(std::uint32_t id)
+{
+    for (int index = 0; index < kSupportedLanguageCount; ++index)
+        if (kSupportedLanguages[static_cast<std::size_t>(index)] == id)
+            return index;
+    return 0;
+}
+
+std::string LanguageFilePath(const std::string& folder, std::uint32_t id)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "Lang%04X.ini", static_cast<unsigned>(id & 0xFFFF));
+    return folder + name;
+}
+
+std::uint32_t LanguageTexts::LanguageId()
+{
+    const std::uint32_t stored = settings_.ReadNumber(kLanguageValueName, 0);
+    if (stored != 0)
+        return stored;
+    const std::uint16_t chosen = ChooseLanguage(systemLanguage_);
+    settings_.WriteNumber(kLanguageValueName, chosen);
+    return chosen;
+}
+
+std::string LanguageTexts::Text(std::string_view key, int languageIndex) const
+{
+    if (languageIndex < 0 || languageIndex >= static_cast<int>(kSupportedLanguages.size()))
+        languageIndex = 0;
+    const std::string path = LanguageFilePath(folder_, kSupportedLanguages[static_cast<std::size_t>(languageIndex)]);
+    std::string text = platform::GetPrivateProfileString("TEXT", key, kAbsent, path);
+    return text == kAbsent ? std::string(kMissingText) : text;
+}
+
+std::string LanguageTexts::SkinLanguageSection() const
+{
+    const std::string selector
+        = platform::GetPrivateProfileString("LANGUAGE", "language", " ", folder_ + "Skins/language.ini");
+    return selector == "1" ? "ENGINSH" : "CHINESE";
+}
+
+}  // namespace tavrin::model

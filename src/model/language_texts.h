@@ -1,0 +1,63 @@
+// The language the texts are shown in, and the texts themselves: one file "Lang%04X.ini" per
+// language beside the executable, section "TEXT", one entry per text key.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "profiles/settings_store.h"
+
+namespace tavrin::model {
+
+// Language index → language identifier. The seventh identifier is reachable by index 6 only.
+inline constexpr std::array<std::uint16_t, 7> kSupportedLanguages = {1033, 1036, 1034, 1046, 1043, 2052, 3076};
+inline constexpr int kSupportedLanguageCount = 6;
+inline constexpr std::uint16_t kDefaultLanguage = 1033;
+inline constexpr const char* kLanguageValueName = "dwLanguageId";
+inline constexpr const char* kMissingText = "#Error";
+
+// The identifier that a system language stands for: the regional mapping, then 1033 for any
+// language the program does not ship.
+std::uint16_t ChooseLanguage(std::uint16_t systemLanguage);
+// The position of `id` among the six languages; 0 when it is not one of them.
+int LanguageIndexOf(std::uint32_t id);
+// "Lang%04X.ini" in `folder` (which ends with a separator).
+std::string LanguageFilePath(const std::string& folder, std::uint32_t id);
+
+class LanguageTexts {
+public:
+    // `folder` is the executable's folder with a trailing separator; `systemLanguage` the user's
+    // language as a Windows identifier.
+    LanguageTexts(std::string folder, profiles::SettingsKey& settings, std::uint16_t systemLanguage)
+        : folder_(std::move(folder))
+        , settings_(settings)
+        , systemLanguage_(systemLanguage)
+    {
+    }
+
+    // The stored language; on the first run (stored 0) the one chosen from the system language,
+    // which is then stored.
+    std::uint32_t LanguageId();
+    int LanguageIndex() { return LanguageIndexOf(LanguageId()); }
+
+    // The entry of `key` in section "TEXT" of the language at `languageIndex` (7 or more, or
+    // negative, counts as 0), at most 259 UTF-16 units; "#Error" when the file, section or key
+    // is missing, an empty text when the entry is empty.
+    std::string Text(std::string_view key, int languageIndex) const;
+    std::string Text(std::string_view key) { return Text(key, LanguageIndex()); }
+
+    // "ENGINSH" when key "language" of section "LANGUAGE" in Skins/language.ini is "1", else
+    // "CHINESE".
+    std::string SkinLanguageSection() const;
+
+    const std::string& Folder() const { return folder_; }
+
+private:
+    std::string folder_;
+    profiles::SettingsKey& settings_;
+    std::uint16_t systemLanguage_;
+};
+
+}  // namespace tavrin::model

@@ -1,0 +1,34 @@
+#include "platform/instance_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace tavrin::platform {
+
+bool InstanceLock::TryAcquire(const std::string& path)
+{
+    Release();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    path_ = path;
+    return true;
+}
+
+void InstanceLock::Release()
+{
+    if (fd_ < 0)
+        return;
+    // The file stays: removing it could let two starts each lock a different file of that name.
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+}  // namespace tavrin::platform
