@@ -32,7 +32,7 @@ public:
     // language as a Windows identifier.
     LanguageTexts(std::string folder, profiles::SettingsKey& settings, std::uint16_t systemLanguage)
         : folder_(std::move(folder))
-        , settings_(settings)
+        , settings_(&settings)
         , systemLanguage_(systemLanguage)
     {
     }
@@ -56,7 +56,7 @@ public:
 
 private:
     std::string folder_;
-    profiles::SettingsKey& settings_;
+    profiles::SettingsKey* settings_;
     std::uint16_t systemLanguage_;
 };
 

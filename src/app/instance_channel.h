@@ -1,0 +1,45 @@
+// How two instances of the program reach each other: the running one listens on a local socket
+// named after its lock; another start sends it a message (number, two parameters) and waits for
+// the answer, as a synchronous window message would.
+#pragma once
+
+#include <QLocalServer>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tavrin::app {
+
+struct InstanceMessage {
+    std::uint32_t number = 0;
+    std::uint32_t wParam = 0;
+    std::uint32_t lParam = 0;
+};
+
+// The running instance's side. Messages are handled on the thread that owns the server (the
+// window thread).
+class InstanceServer : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<std::uint32_t(const InstanceMessage&)>;
+
+    InstanceServer(Handler handler, QObject* parent = nullptr);
+    // Listens on `name` (a path in the user's runtime folder), replacing a socket left behind by
+    // an instance that crashed. False when it cannot listen.
+    bool Listen(const std::string& name);
+    void Close();
+
+private:
+    void OnNewConnection();
+
+    Handler handler_;
+    QLocalServer server_;
+};
+
+// Sends one message to the instance listening on `name` and waits for its answer (0 when it gives
+// none in time); nothing when no instance listens there.
+std::optional<std::uint32_t> SendInstanceMessage(const std::string& name, const InstanceMessage& message,
+                                                 int timeoutMs = 5000);
+
+}  // namespace tavrin::app

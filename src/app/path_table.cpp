@@ -1,0 +1,31 @@
+#include "app/path_table.h"
+
+#include "platform/private_profile.h"
+
+namespace tavrin::app {
+
+PathTable BuildPathTable(const std::string& executablePath)
+{
+    PathTable paths;
+    const std::size_t slash = executablePath.rfind('/');
+    paths.base = slash == std::string::npos ? std::string("./") : executablePath.substr(0, slash + 1);
+    paths.executableName = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    paths.helpFolder = paths.base + "Help/";
+    paths.mainSkinFile = paths.base + "Skins/Main.ini";
+    paths.skinFolder = paths.base + "Skins/";
+    paths.userColourPrefix = paths.base + "Skins/UserDengColor_";
+    paths.profileSkinFile = paths.base + "Skins/Profile.ini";
+    paths.profileSkinFolder = paths.skinFolder;
+    paths.compositeSkinFile = paths.base + "Skins/Composite.ini";
+    paths.compositeSkinFolder = paths.skinFolder;
+    paths.backgroundProgram = paths.base + kBackgroundProgramName;
+    return paths;
+}
+
+void CompletePathTable(PathTable& paths, const std::string& documentsFolder)
+{
+    paths.userColourFile = documentsFolder + "/Tavrin_R2T/wskb.ini";
+    paths.linkAddress = platform::GetPrivateProfileString("SCREEN", "Link", kDefaultLinkAddress, paths.mainSkinFile);
+}
+
+}  // namespace tavrin::app

@@ -1,0 +1,43 @@
+#include "app/tavrin_app.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/tavrin_dlg.h"
+#include "platform/executable_folder.h"
+#include "platform/system_language.h"
+#include "platform/user_folders.h"
+
+namespace tavrin::app {
+
+void Trace(const char* event)
+{
+    static const bool enabled = std::getenv("TAVRIN_TRACE") != nullptr;
+    if (enabled)
+        std::fprintf(stderr, "tavrin: %s\n", event);
+}
+
+CTavrinApp::CTavrinApp() : texts_(std::string(), settingsKey_, platform::SystemLanguageId()) {}
+
+int CTavrinApp::InitInstance(const QStringList& arguments)
+{
+    // 1. The framework's settings of this company and application.
+    const std::string config = platform::ConfigFolder();
+    settings_ = profiles::FrameworkSettings(config + "/" + kSettingsCompany + "/" + kApplicationTitle + ".ini");
+    // 2. Paths from the executable's own place.
+    paths_ = BuildPathTable(platform::ExecutableFolder() + "/" + kApplicationTitle);
+    texts_ = model::LanguageTexts(paths_.base, settingsKey_, platform::SystemLanguageId());
+    // 3. The settings key; without it the settings fall back to their defaults.
+    settingsKey_.Open(config + "/" + kSettingsKeyName + "/registry.ini");
+    // 4. The two data locks exist from here to the end. 5. The main window and its modal run.
+    int exitCode = 0;
+    {
+        CTavrinDlg window(*this, arguments);
+        if (!window.EndProcessRequested())
+            exitCode = window.RunModal();
+    }
+    // 17. The window is gone; the locks go with this object.
+    return exitCode;
+}
+
+}  // namespace tavrin::app

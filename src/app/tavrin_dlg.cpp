@@ -1,0 +1,236 @@
+#include "app/tavrin_dlg.h"
+
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "app/tavrin_app.h"
+#include "app/window_messages.h"
+#include "platform/process_launch.h"
+#include "platform/tolvex_binding.h"
+#include "platform/user_folders.h"
+
+namespace tavrin::app {
+namespace {
+
+// SIGTERM and SIGINT end the program through the same shutdown sequence as Exit.
+int stopSignalPipe[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(stopSignalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
+    : app_(app),
+      instanceName_(platform::RuntimeFolder() + "/" + kInstanceMutexName),
+      instanceServer_([this](const InstanceMessage& message) {
+          return HandleMessage(message.number, message.wParam, message.lParam);
+      })
+{
+    setProperty("tavrinWindowTag", QVariant::fromValue<quint32>(kMainWindowTag));
+    // 7. The command line and the single instance.
+    ScanCommandLine(arguments);
+    if (endProcess_)
+        return;
+    ClaimSingleInstance();
+    if (endProcess_)
+        return;
+    platform::LaunchDetached(app_.Paths().backgroundProgram);
+    // 8.
+    settingsModified_ = false;
+}
+
+CTavrinDlg::~CTavrinDlg()
+{
+    device::InstallNotificationTargets(nullptr, nullptr);
+    if (presence_)
+        presence_->Stop();
+}
+
+void CTavrinDlg::ScanCommandLine(const QStringList& arguments)
+{
+    shownOnce_ = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString argument = arguments[i];
+        if (argument.compare("/Start", Qt::CaseInsensitive) == 0) {
+            shownOnce_ = true;
+        } else if (argument.compare("/Kill", Qt::CaseInsensitive) == 0) {
+            if (SendInstanceMessage(instanceName_, {MSG_KILL, MSG_KILL_CHECK, 0})) {
+                Trace("sent MSG_KILL");
+                endProcess_ = true;
+                return;
+            }
+        }
+    }
+}
+
+void CTavrinDlg::ClaimSingleInstance()
+{
+    if (instanceLock_.TryAcquire(instanceName_ + ".lock")) {
+        instanceServer_.Listen(instanceName_);
+        return;
+    }
+    if (SendInstanceMessage(instanceName_, {MSG_OPEN, MSG_OPEN_CHECK, 0})) {
+        Trace("sent MSG_OPEN");
+        endProcess_ = true;
+    }
+    // Held, but nobody answers: start anyway and leave the lock alone.
+}
+
+int CTavrinDlg::RunModal()
+{
+    if (!OnInitDialog())
+        return 0;
+    WatchStopSignals();
+    loop_.exec();
+    return 0;
+}
+
+bool CTavrinDlg::OnInitDialog()
+{
+    // 9.
+    windowReady_ = false;
+    // 10. The service library; any failure ends the process silently.
+    std::string folder = app_.Paths().base;
+    if (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    platform::TolvexBinding binding = platform::BindTolvexLibrary(folder);
+    if (binding.result != platform::BindResult::Bound) {
+        Trace("the service library could not be bound");
+        return false;
+    }
+    // 12. The device link, the reads, the keyboard count and the presence worker.
+    session_ = std::make_unique<device::DeviceSession>(std::move(binding.service),
+                                                      std::make_unique<device::SystemTimer>());
+    activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
+    activeProfile_->SetUnknown();
+    presence_ = std::make_unique<profiles::KeyboardPresence>(
+        profiles::KeyboardPresence::Window{[this] { return WindowReady(); },
+                                           [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); }},
+        shownOnce_);
+    session_->RegisterDeviceReads(*this);
+    const int count = session_->KeyboardCount();
+    presence_->Start(static_cast<std::uint32_t>(std::max(count, 0)));
+    if (count <= 0)
+        shownOnce_ = true;
+    // 13.
+    settingsModified_ = false;
+    // 14. The paths that need the skin and the documents folder, the window tag, the key events.
+    CompletePathTable(app_.Paths(), platform::DocumentsFolder());
+    keyEvents_.Create(kKeyEventPrefix, kKeyEventCount);
+    // 15.
+    PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
+    HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
+    return true;
+}
+
+std::uint32_t CTavrinDlg::HandleMessage(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam)
+{
+    if (number == MSG_OPEN && wParam == MSG_OPEN_CHECK) {
+        OnOpen();
+    } else if (number == MSG_KILL && wParam == MSG_KILL_CHECK) {
+        Trace("MSG_KILL");
+        hide();
+        CloseDown();
+    } else if (number == MSG_INIT && wParam == MSG_INIT_CHECK) {
+        OnInit();
+    } else if (number == MSG_LANGUAGE && wParam == MSG_LANGUAGE_CHECK) {
+        OnLanguage(static_cast<int>(lParam));
+    }
+    return 0;
+}
+
+void CTavrinDlg::PostMessageToSelf(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam)
+{
+    QMetaObject::invokeMethod(
+        this, [this, number, wParam, lParam] { HandleMessage(number, wParam, lParam); }, Qt::QueuedConnection);
+}
+
+void CTavrinDlg::OnInit()
+{
+    windowReady_ = true;
+    hide();
+    Trace("MSG_INIT");
+}
+
+void CTavrinDlg::OnOpen()
+{
+    if (closed_)
+        return;
+    if (presence_ && presence_->LastPresence() != 0) {
+        Trace("MSG_OPEN shown");
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    Trace("MSG_OPEN without a keyboard");
+    if (noKeyboardBox_)
+        return;
+    // Not modal to the caller: a second instance waiting for our answer must not wait for the user.
+    noKeyboardBox_ = new QMessageBox(QMessageBox::NoIcon, QString(),
+                                     QString::fromStdString(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT")),
+                                     QMessageBox::Ok);
+    noKeyboardBox_->setAttribute(Qt::WA_DeleteOnClose);
+    noKeyboardBox_->open();
+}
+
+void CTavrinDlg::OnLanguage(int languageIndex)
+{
+    setWindowTitle(QString::fromStdString(app_.Texts().Text("IDS_MAIN_CAPTION", languageIndex)));
+}
+
+void CTavrinDlg::CloseDown()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    hide();
+    // 1. Child windows. 2. The instance lock. 3. The key events. 4. The modified state.
+    if (noKeyboardBox_)
+        noKeyboardBox_->close();
+    instanceServer_.Close();
+    instanceLock_.Release();
+    keyEvents_.Close();
+    settingsModified_ = false;
+    // The library's threads stay (the library is not ended); they find nothing to call any more.
+    device::InstallNotificationTargets(nullptr, nullptr);
+    if (presence_)
+        presence_->Stop();
+    Trace("closed down");
+    loop_.quit();
+}
+
+void CTavrinDlg::WatchStopSignals()
+{
+    if (stopSignalPipe[0] < 0 && ::pipe2(stopSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    stopNotifier_ = new QSocketNotifier(stopSignalPipe[0], QSocketNotifier::Read, this);
+    connect(stopNotifier_, &QSocketNotifier::activated, this, [this] {
+        char drained[16];
+        while (::read(stopSignalPipe[0], drained, sizeof drained) > 0) {
+        }
+        CloseDown();
+    });
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
+}
+
+void CTavrinDlg::OnPresenceNotification(std::uint32_t presence)
+{
+    if (presence_)
+        presence_->Start(presence);
+}
+
+void CTavrinDlg::OnConsumerCode(std::uint16_t)
+{
+    // The keyboard's own codes are acted on once the windows that follow them exist.
+}
+
+}  // namespace tavrin::app

@@ -1,0 +1,85 @@
+// The main window: the program's only top-level window and the owner of its event loop. For now a
+// plain hidden dialog that starts the program up, answers the private messages and shuts down.
+#pragma once
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+
+#include "app/instance_channel.h"
+#include "device/device_session.h"
+#include "platform/instance_lock.h"
+#include "platform/named_events.h"
+#include "profiles/active_profile.h"
+#include "profiles/keyboard_presence.h"
+
+class QMessageBox;
+class QSocketNotifier;
+
+namespace tavrin::app {
+
+class CTavrinApp;
+
+inline constexpr const char* kInstanceMutexName = "Tavrin_Mutex_R2T";
+inline constexpr const char* kKeyEventPrefix = "Tavrin_Event_";
+inline constexpr int kKeyEventCount = 208;
+
+class CTavrinDlg : public QDialog, private device::DeviceEventSink {
+    Q_OBJECT
+public:
+    // The command line, the single-instance check and the background program. A second instance
+    // (or "/Kill" reaching a running one) asks for the process to end here.
+    CTavrinDlg(CTavrinApp& app, const QStringList& arguments);
+    ~CTavrinDlg() override;
+
+    bool EndProcessRequested() const { return endProcess_; }
+    // Initialises the window and runs its loop until the shutdown sequence ends it. Returns the
+    // exit code (0 also for a silent end of start-up).
+    int RunModal();
+
+    // A private message, handled on the window's thread; always answers 0.
+    std::uint32_t HandleMessage(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam);
+    // Queues a private message to the window, from any thread.
+    void PostMessageToSelf(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam = 0);
+
+    // Hides the window, releases what start-up took and ends the loop.
+    void CloseDown();
+
+    bool WindowReady() const { return windowReady_.load(); }
+    bool ShownOnce() const { return shownOnce_.load(); }
+
+private:
+    bool OnInitDialog();
+    void ScanCommandLine(const QStringList& arguments);
+    void ClaimSingleInstance();
+    void OnOpen();
+    void OnInit();
+    void OnLanguage(int languageIndex);
+    void WatchStopSignals();
+
+    void OnPresenceNotification(std::uint32_t presence) override;
+    void OnConsumerCode(std::uint16_t code) override;
+
+    CTavrinApp& app_;
+    std::string instanceName_;
+    bool endProcess_ = false;
+    bool settingsModified_ = false;
+    bool closed_ = false;
+    std::atomic<bool> windowReady_{false};
+    std::atomic<bool> shownOnce_{false};
+
+    platform::InstanceLock instanceLock_;
+    InstanceServer instanceServer_;
+    platform::NamedEvents keyEvents_;
+    std::unique_ptr<device::DeviceSession> session_;
+    std::unique_ptr<profiles::ActiveProfile> activeProfile_;
+    std::unique_ptr<profiles::KeyboardPresence> presence_;
+    QPointer<QMessageBox> noKeyboardBox_;
+    QSocketNotifier* stopNotifier_ = nullptr;
+    QEventLoop loop_;
+};
+
+}  // namespace tavrin::app

@@ -1,0 +1,21 @@
+// The main window's private messages: numbers and the check values their first parameter must
+// carry. A message with any other check value is ignored.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrin::app {
+
+inline constexpr std::uint32_t MSG_OPEN = 0x5350;
+inline constexpr std::uint32_t MSG_OPEN_CHECK = 0x4F50454E;
+inline constexpr std::uint32_t MSG_KILL = 0x4D4B;
+inline constexpr std::uint32_t MSG_KILL_CHECK = 0x4C4C494B;
+inline constexpr std::uint32_t MSG_INIT = 0x4D4E;
+inline constexpr std::uint32_t MSG_INIT_CHECK = 0x494E4954;
+inline constexpr std::uint32_t MSG_LANGUAGE = 0x5041;
+inline constexpr std::uint32_t MSG_LANGUAGE_CHECK = 0x4C414E47;
+
+// The tag of the main window that a second instance looks for.
+inline constexpr std::uint32_t kMainWindowTag = 0x4D41494E;
+
+}  // namespace tavrin::app

@@ -1,0 +1,42 @@
+#include "device/device_session.h"
+
+namespace tavrin::device {
+namespace {
+
+void Register(DeviceService& service, const InterfaceSelector& selector, std::uint32_t tag, std::uint32_t& handle)
+{
+    service.DeleteRequestFromUnitId(handle);
+    const std::uint32_t key = TolvexRequestKey(&selector, NotificationCallback, tag, nullptr, 0);
+    service.RequestAsyncRead(&selector, NotificationCallback, tag, key, &handle);
+}
+
+}  // namespace
+
+DeviceSession::DeviceSession(std::unique_ptr<DeviceService> service, std::unique_ptr<TransactionTimer> timer)
+    : service_(std::move(service)), timer_(std::move(timer)), link_(*service_, *timer_), commands_(link_)
+{
+}
+
+DeviceSession::~DeviceSession()
+{
+    InstallNotificationTargets(nullptr, nullptr);
+}
+
+void DeviceSession::RegisterDeviceReads(DeviceEventSink& sink)
+{
+    bankStatus_ = kInitialBankStatus;
+    InstallNotificationTargets(&link_, &sink);
+    const InterfaceSelector consumer = ConsumerInterface();
+    Register(*service_, consumer, TOLVEX_TAG_CONSUMER, consumerHandle_);
+    const InterfaceSelector control = ControlInterface();
+    Register(*service_, control, TOLVEX_TAG_CONTROL, controlHandle_);
+}
+
+int DeviceSession::KeyboardCount()
+{
+    const InterfaceSelector control = ControlInterface();
+    return service_->RequestGetDeviceCount(&control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0),
+                                           nullptr);
+}
+
+}  // namespace tavrin::device
