@@ -27,11 +27,11 @@ void OnStopSignal(int)
 }  // namespace
 
 CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
-    : app_(app),
-      instanceName_(platform::RuntimeFolder() + "/" + kInstanceMutexName),
-      instanceServer_([this](const InstanceMessage& message) {
-          return HandleMessage(message.number, message.wParam, message.lParam);
-      })
+    : app_(app)
+    , instanceName_(platform::RuntimeFolder() + "/" + kInstanceMutexName)
+    , instanceServer_([this](const InstanceMessage& message) {
+        return HandleMessage(message.number, message.wParam, message.lParam);
+    })
 {
     setProperty("tavrinWindowTag", QVariant::fromValue<quint32>(kMainWindowTag));
     // 7. The command line and the single instance.
@@ -106,13 +106,14 @@ bool CTavrinDlg::OnInitDialog()
         return false;
     }
     // 12. The device link, the reads, the keyboard count and the presence worker.
-    session_ = std::make_unique<device::DeviceSession>(std::move(binding.service),
-                                                      std::make_unique<device::SystemTimer>());
+    session_
+        = std::make_unique<device::DeviceSession>(std::move(binding.service), std::make_unique<device::SystemTimer>());
     activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
     activeProfile_->SetUnknown();
     presence_ = std::make_unique<profiles::KeyboardPresence>(
-        profiles::KeyboardPresence::Window{[this] { return WindowReady(); },
-                                           [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); }},
+        profiles::KeyboardPresence::Window {[this] { return WindowReady(); },
+            [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); },
+            [](std::uint32_t presence) { Trace(presence != 0 ? "keyboard present" : "keyboard absent"); }},
         shownOnce_);
     session_->RegisterDeviceReads(*this);
     const int count = session_->KeyboardCount();
@@ -175,8 +176,7 @@ void CTavrinDlg::OnOpen()
         return;
     // Not modal to the caller: a second instance waiting for our answer must not wait for the user.
     noKeyboardBox_ = new QMessageBox(QMessageBox::NoIcon, QString(),
-                                     QString::fromStdString(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT")),
-                                     QMessageBox::Ok);
+        QString::fromStdString(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT")), QMessageBox::Ok);
     noKeyboardBox_->setAttribute(Qt::WA_DeleteOnClose);
     noKeyboardBox_->open();
 }
@@ -214,8 +214,7 @@ void CTavrinDlg::WatchStopSignals()
     stopNotifier_ = new QSocketNotifier(stopSignalPipe[0], QSocketNotifier::Read, this);
     connect(stopNotifier_, &QSocketNotifier::activated, this, [this] {
         char drained[16];
-        while (::read(stopSignalPipe[0], drained, sizeof drained) > 0) {
-        }
+        while (::read(stopSignalPipe[0], drained, sizeof drained) > 0) { }
         CloseDown();
     });
     std::signal(SIGTERM, OnStopSignal);

@@ -24,7 +24,7 @@ void KeyboardPresence::Start(std::uint32_t presence)
                             OnKeyboardPresence(presence);
                             *done = true;
                         }),
-                        done});
+        done});
 }
 
 void KeyboardPresence::OnKeyboardPresence(std::uint32_t presence)
@@ -35,6 +35,8 @@ void KeyboardPresence::OnKeyboardPresence(std::uint32_t presence)
     if (stopping_ || presence == lastPresence_.load())
         return;
     lastPresence_ = presence;
+    if (window_.changed)
+        window_.changed(presence);
     if (presence != 0 && !shownOnce_.exchange(true) && window_.open)
         window_.open();
 }

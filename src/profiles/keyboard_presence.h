@@ -17,11 +17,14 @@ class KeyboardPresence {
 public:
     // What a worker needs of the main window; both are called on the worker's thread.
     struct Window {
-        std::function<bool()> ready;  // the window has finished starting up
-        std::function<void()> open;   // post the window its open message
+        std::function<bool()> ready;                 // the window has finished starting up
+        std::function<void()> open;                  // post the window its open message
+        std::function<void(std::uint32_t)> changed;  // the presence changed to this value
     };
 
-    KeyboardPresence(Window window, std::atomic<bool>& shownOnce) : window_(std::move(window)), shownOnce_(shownOnce)
+    KeyboardPresence(Window window, std::atomic<bool>& shownOnce)
+        : window_(std::move(window))
+        , shownOnce_(shownOnce)
     {
     }
     ~KeyboardPresence() { Stop(); }
@@ -41,8 +44,8 @@ public:
 private:
     Window window_;
     std::atomic<bool>& shownOnce_;
-    std::atomic<std::uint32_t> lastPresence_{0};
-    std::atomic<bool> stopping_{false};
+    std::atomic<std::uint32_t> lastPresence_ {0};
+    std::atomic<bool> stopping_ {false};
     std::mutex turn_;  // one worker body at a time
     struct Worker {
         std::thread thread;

@@ -1,0 +1,72 @@
+#include "profiles/keyboard_presence.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrin::profiles {
+namespace {
+
+using namespace std::chrono_literals;
+
+class KeyboardPresenceTest : public ::testing::Test {
+protected:
+    KeyboardPresence::Window Window()
+    {
+        return {[this] { return ready_.load(); }, [this] { ++opens_; },
+            [this](std::uint32_t presence) {
+                std::lock_guard lock(mutex_);
+                changes_.push_back(presence);
+            }};
+    }
+    std::vector<std::uint32_t> Changes()
+    {
+        std::lock_guard lock(mutex_);
+        return changes_;
+    }
+
+    std::atomic<bool> ready_ {true};
+    std::atomic<bool> shownOnce_ {false};
+    std::atomic<int> opens_ {0};
+    std::mutex mutex_;
+    std::vector<std::uint32_t> changes_;
+};
+
+TEST_F(KeyboardPresenceTest, OpensTheWindowOnTheFirstArrivalOnly)
+{
+    KeyboardPresence presence(Window(), shownOnce_);
+    for (std::uint32_t value : {1u, 1u, 0u, 1u, 2u})
+        presence.OnKeyboardPresence(value);
+    EXPECT_EQ(Changes(), (std::vector<std::uint32_t> {1, 0, 1, 2})) << "an unchanged value does nothing";
+    EXPECT_EQ(opens_, 1);
+    EXPECT_TRUE(shownOnce_);
+    EXPECT_EQ(presence.LastPresence(), 2u);
+}
+
+TEST_F(KeyboardPresenceTest, NeverOpensOnceShownOnceIsSet)
+{
+    shownOnce_ = true;  // "/Start", or no keyboard at start-up
+    KeyboardPresence presence(Window(), shownOnce_);
+    presence.OnKeyboardPresence(1);
+    EXPECT_EQ(opens_, 0);
+    EXPECT_EQ(presence.LastPresence(), 1u);
+}
+
+TEST_F(KeyboardPresenceTest, WorkersWaitForTheWindowAndStopWhenAsked)
+{
+    ready_ = false;
+    KeyboardPresence presence(Window(), shownOnce_);
+    presence.Start(1);
+    std::this_thread::sleep_for(120ms);
+    EXPECT_TRUE(Changes().empty()) << "nothing happens before the window is ready";
+    ready_ = true;
+    for (int i = 0; i < 100 && Changes().empty(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(Changes(), std::vector<std::uint32_t> {1});
+
+    ready_ = false;
+    presence.Start(0);
+    presence.Stop();  // returns although the worker still waits for the window
+    EXPECT_EQ(presence.LastPresence(), 1u);
+}
+
+}  // namespace
+}  // namespace tavrin::profiles
