@@ -31,14 +31,33 @@ int CountReply(const TolvexNotification* notification)
     return 1;
 }
 
+// Starts the emulator and points the library at it; false (and the benchmark skipped) otherwise.
+bool AttachEmulator(benchmark::State& state, tavrin::testing::EmulatorProcess& emulator)
+{
+    if (!emulator.Start()) {
+        state.SkipWithError("tolvex-emu did not start");
+        return false;
+    }
+    ::setenv("TOLVEX_EMULATOR", emulator.SocketPath().c_str(), 1);
+    return true;
+}
+
+// A settings read: the request the program sends most, and one that writes no state file.
+DeviceReport SettingsRead()
+{
+    DeviceReport request{};
+    request.reportId = kReportId;
+    request.command = CMD_READ_SETTINGS;
+    request.length = 56;
+    ComputeReportChecksum(ReportBytes(request));
+    return request;
+}
+
 void BM_RequestWriteOneAndReply(benchmark::State& state)
 {
     tavrin::testing::EmulatorProcess emulator;
-    if (!emulator.Start()) {
-        state.SkipWithError("tolvex-emu did not start");
+    if (!AttachEmulator(state, emulator))
         return;
-    }
-    ::setenv("TOLVEX_EMULATOR", emulator.SocketPath().c_str(), 1);
     const auto library = tavrin::testing::TolvexLibrary::Load();
     if (!library.Complete() || library.Init(0) <= 0) {
         state.SkipWithError("libTolvex.so did not start");
@@ -49,12 +68,7 @@ void BM_RequestWriteOneAndReply(benchmark::State& state)
     library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
         TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
 
-    // A settings read: the request the program sends most, and one that writes no state file.
-    DeviceReport request {};
-    request.reportId = kReportId;
-    request.command = CMD_READ_SETTINGS;
-    request.length = 56;
-    ComputeReportChecksum(ReportBytes(request));
+    const DeviceReport request = SettingsRead();
     const auto bytes = ReportBytes(request);
     const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
 
@@ -75,17 +89,14 @@ void BM_RequestWriteOneAndReply(benchmark::State& state)
     library.End();
     ::unsetenv("TOLVEX_EMULATOR");
 }
-BENCHMARK(BM_RequestWriteOneAndReply)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RequestWriteOneAndReply)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // The same request through the program's transaction: device count, key, reply slot and checks.
 void BM_ExchangeReport(benchmark::State& state)
 {
     tavrin::testing::EmulatorProcess emulator;
-    if (!emulator.Start()) {
-        state.SkipWithError("tolvex-emu did not start");
+    if (!AttachEmulator(state, emulator))
         return;
-    }
-    ::setenv("TOLVEX_EMULATOR", emulator.SocketPath().c_str(), 1);
     auto binding = tavrin::platform::BindTolvexLibrary(tavrin::testing::BinaryFolder());
     if (binding.result != tavrin::platform::BindResult::Bound) {
         state.SkipWithError("libTolvex.so did not bind");
@@ -96,12 +107,8 @@ void BM_ExchangeReport(benchmark::State& state)
     tavrin::testing::RouteControlRepliesTo(&link);
     tavrin::testing::RegisterControlRoute(*binding.service);
 
-    DeviceReport request {};
-    request.reportId = kReportId;
-    request.command = CMD_READ_SETTINGS;
-    request.length = 56;
-    ComputeReportChecksum(ReportBytes(request));
-    std::array<std::uint8_t, kReportSize> reply {};
+    const DeviceReport request = SettingsRead();
+    std::array<std::uint8_t, kReportSize> reply{};
     std::uint32_t copied = 0;
     for (auto _ : state) {
         if (link.ExchangeReport(ReportBytes(request), reply, copied) != 1) {
@@ -113,7 +120,7 @@ void BM_ExchangeReport(benchmark::State& state)
     tavrin::testing::RouteControlRepliesTo(nullptr);
     ::unsetenv("TOLVEX_EMULATOR");
 }
-BENCHMARK(BM_ExchangeReport)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExchangeReport)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -74,7 +74,7 @@ void BM_StartupToInit(benchmark::State& state)
         std::string text;
         bool initialised = false;
         while (!initialised) {
-            pollfd waiter {output[0], POLLIN, 0};
+            pollfd waiter{output[0], POLLIN, 0};
             if (::poll(&waiter, 1, 10000) <= 0)
                 break;
             char chunk[512];

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static tolvex::emu::Firmware firmware(tolvex::emu::FactoryMemory());
     // A valid checksum most of the time, so that the commands themselves are explored.
-    tolvex::emu::Report request {};
+    tolvex::emu::Report request{};
     std::copy_n(data, std::min(size, request.size()), request.begin());
     if (size > 0 && (data[0] & 1) == 0)
         tavrin::device::ComputeReportChecksum(request);

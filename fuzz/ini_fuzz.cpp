@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (tavrin::platform::FindProfileValue(updated, "fuzz", "KEY") != "value 1")
         std::abort();
     const std::string removed = tavrin::platform::SetProfileValue(updated, "Fuzz", "key", std::nullopt);
-    if (tavrin::platform::FindProfileValue(removed, "Fuzz", "key").has_value() &&
-        !tavrin::platform::FindProfileValue(text, "Fuzz", "key").has_value())
+    if (tavrin::platform::FindProfileValue(removed, "Fuzz", "key").has_value()
+        && !tavrin::platform::FindProfileValue(text, "Fuzz", "key").has_value())
         std::abort();
     return 0;
 }

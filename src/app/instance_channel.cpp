@@ -11,7 +11,9 @@ constexpr int kMessageSize = 12;
 
 }  // namespace
 
-InstanceServer::InstanceServer(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler))
+InstanceServer::InstanceServer(Handler handler, QObject* parent)
+    : QObject(parent)
+    , handler_(std::move(handler))
 {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &InstanceServer::OnNewConnection);
@@ -38,7 +40,7 @@ void InstanceServer::OnNewConnection()
             const QByteArray bytes = socket->read(kMessageSize);
             const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
             const InstanceMessage message{qFromLittleEndian<quint32>(data), qFromLittleEndian<quint32>(data + 4),
-                                          qFromLittleEndian<quint32>(data + 8)};
+                qFromLittleEndian<quint32>(data + 8)};
             // The handler may end the program's loop; the socket lives on until the answer is out.
             QPointer<QLocalSocket> guard(socket);
             const std::uint32_t result = handler_ ? handler_(message) : 0;
@@ -53,8 +55,7 @@ void InstanceServer::OnNewConnection()
     }
 }
 
-std::optional<std::uint32_t> SendInstanceMessage(const std::string& name, const InstanceMessage& message,
-                                                 int timeoutMs)
+std::optional<std::uint32_t> SendInstanceMessage(const std::string& name, const InstanceMessage& message, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(name));

@@ -39,7 +39,7 @@ private:
 
 // Sends one message to the instance listening on `name` and waits for its answer (0 when it gives
 // none in time); nothing when no instance listens there.
-std::optional<std::uint32_t> SendInstanceMessage(const std::string& name, const InstanceMessage& message,
-                                                 int timeoutMs = 5000);
+std::optional<std::uint32_t> SendInstanceMessage(
+    const std::string& name, const InstanceMessage& message, int timeoutMs = 5000);
 
 }  // namespace tavrin::app

@@ -17,7 +17,10 @@ void Trace(const char* event)
         std::fprintf(stderr, "tavrin: %s\n", event);
 }
 
-CTavrinApp::CTavrinApp() : texts_(std::string(), settingsKey_, platform::SystemLanguageId()) {}
+CTavrinApp::CTavrinApp()
+    : texts_(std::string(), settingsKey_, platform::SystemLanguageId())
+{
+}
 
 int CTavrinApp::InitInstance(const QStringList& arguments)
 {

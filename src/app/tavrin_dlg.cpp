@@ -111,7 +111,7 @@ bool CTavrinDlg::OnInitDialog()
     activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
     activeProfile_->SetUnknown();
     presence_ = std::make_unique<profiles::KeyboardPresence>(
-        profiles::KeyboardPresence::Window {[this] { return WindowReady(); },
+        profiles::KeyboardPresence::Window{[this] { return WindowReady(); },
             [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); },
             [](std::uint32_t presence) { Trace(presence != 0 ? "keyboard present" : "keyboard absent"); }},
         shownOnce_);

@@ -17,7 +17,7 @@ bool ValidBank(int bank)
 int DeviceCommands::Send(DeviceReport& frame, std::span<std::uint8_t> replyPayload, std::size_t copyCount)
 {
     ComputeReportChecksum(ReportBytes(frame));
-    std::array<std::uint8_t, kReportSize> reply {};
+    std::array<std::uint8_t, kReportSize> reply{};
     std::uint32_t copied = 0;
     const int result = link_.ExchangeReport(ReportBytes(frame), reply, copied);
     if (result != kDeviceOk)
@@ -33,7 +33,7 @@ int DeviceCommands::Send(DeviceReport& frame, std::span<std::uint8_t> replyPaylo
 int DeviceCommands::Single(std::uint8_t command, std::uint8_t length, std::uint16_t address,
     std::span<const std::uint8_t> payload, std::span<std::uint8_t> replyPayload)
 {
-    DeviceReport frame {};
+    DeviceReport frame{};
     frame.reportId = kReportId;
     frame.command = command;
     frame.length = length;
@@ -47,7 +47,7 @@ int DeviceCommands::Transfer(std::uint8_t command, std::uint32_t baseAddress, st
 {
     // Cleared once: bytes past a shorter last chunk keep what the chunk before carried there, and
     // count in the checksum, as the keyboard expects.
-    DeviceReport frame {};
+    DeviceReport frame{};
     frame.reportId = kReportId;
     for (std::size_t offset = 0; offset < count; offset += kPayloadSize) {
         const std::size_t length = std::min(kPayloadSize, count - offset);

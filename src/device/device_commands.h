@@ -12,7 +12,7 @@
 
 namespace tavrin::device {
 
-inline constexpr std::chrono::milliseconds kEndPause {10};
+inline constexpr std::chrono::milliseconds kEndPause{10};
 
 class DeviceCommands {
 public:

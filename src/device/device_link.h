@@ -13,9 +13,9 @@
 
 namespace tavrin::device {
 
-inline constexpr std::chrono::milliseconds kReplyWindow {300};
-inline constexpr std::chrono::milliseconds kAttemptPause {10};
-inline constexpr std::chrono::milliseconds kSlotBackOff {301};
+inline constexpr std::chrono::milliseconds kReplyWindow{300};
+inline constexpr std::chrono::milliseconds kAttemptPause{10};
+inline constexpr std::chrono::milliseconds kSlotBackOff{301};
 inline constexpr int kAttempts = 3;
 
 // The rendezvous between the thread that waits for a reply and the library's callback thread.

@@ -5,7 +5,7 @@ namespace {
 
 InterfaceSelector Selector(std::uint16_t usagePage, std::uint16_t usage)
 {
-    return InterfaceSelector {TOLVEX_MATCH_ALL, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, usagePage, usage, 0};
+    return InterfaceSelector{TOLVEX_MATCH_ALL, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, usagePage, usage, 0};
 }
 
 }  // namespace

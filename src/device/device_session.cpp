@@ -13,7 +13,10 @@ void Register(DeviceService& service, const InterfaceSelector& selector, std::ui
 }  // namespace
 
 DeviceSession::DeviceSession(std::unique_ptr<DeviceService> service, std::unique_ptr<TransactionTimer> timer)
-    : service_(std::move(service)), timer_(std::move(timer)), link_(*service_, *timer_), commands_(link_)
+    : service_(std::move(service))
+    , timer_(std::move(timer))
+    , link_(*service_, *timer_)
+    , commands_(link_)
 {
 }
 
@@ -35,8 +38,8 @@ void DeviceSession::RegisterDeviceReads(DeviceEventSink& sink)
 int DeviceSession::KeyboardCount()
 {
     const InterfaceSelector control = ControlInterface();
-    return service_->RequestGetDeviceCount(&control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0),
-                                           nullptr);
+    return service_->RequestGetDeviceCount(
+        &control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0), nullptr);
 }
 
 }  // namespace tavrin::device

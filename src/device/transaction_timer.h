@@ -13,11 +13,13 @@ namespace tavrin::device {
 // Set by the library's thread when a reply has arrived; a wait consumes it.
 class AutoResetEvent {
 public:
+    // The event must outlive every thread that may still set it.
     void Set()
     {
-        // Notified under the lock, so that a waiter woken by it cannot destroy the event first.
-        std::lock_guard lock(mutex_);
-        signalled_ = true;
+        {
+            std::lock_guard lock(mutex_);
+            signalled_ = true;
+        }
         changed_.notify_one();
     }
     void Reset()

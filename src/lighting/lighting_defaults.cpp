@@ -19,7 +19,7 @@ constexpr LedRun kDefaultColourRuns[] = {
 
 std::array<std::uint8_t, kKeyColourTableSize> BuildDefaultColours()
 {
-    std::array<std::uint8_t, kKeyColourTableSize> table {};
+    std::array<std::uint8_t, kKeyColourTableSize> table{};
     for (const LedRun& run : kDefaultColourRuns) {
         for (int led = run.firstLed; led <= run.lastLed; ++led) {
             table[static_cast<std::size_t>(led) * 3] = run.red;
@@ -36,7 +36,7 @@ const std::array<std::uint8_t, kDefaultRecordSize>& DefaultLightingRecord()
 {
     // mode 1, brightness 24, speed 3, direction 0, colourful, effect colour green, field 11 = 8,
     // base and paint colour black, report rate 0, effect-17 colour red, ambient choice 2 in red.
-    static const std::array<std::uint8_t, kDefaultRecordSize> record {0x01, 0x18, 0x03, 0x00, 0xFF, 0x00, 0xFF, 0x00,
+    static const std::array<std::uint8_t, kDefaultRecordSize> record{0x01, 0x18, 0x03, 0x00, 0xFF, 0x00, 0xFF, 0x00,
         0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0xFF, 0x00, 0x00};
     return record;
 }

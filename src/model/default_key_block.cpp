@@ -7,8 +7,8 @@ struct Entry {
     std::uint8_t type, b1, b2;
 };
 
-constexpr Entry kNone {0x00, 0x00, 0x00};
-constexpr Entry kUnnamed {0x05, 0x00, 0x00};
+constexpr Entry kNone{0x00, 0x00, 0x00};
+constexpr Entry kUnnamed{0x05, 0x00, 0x00};
 
 constexpr Entry Key(std::uint8_t usage)
 {
@@ -47,7 +47,7 @@ constexpr std::array<Entry, kKeyBlockPositions> kDefaultEntries{{
 
 KeyBlockBytes Flatten()
 {
-    KeyBlockBytes bytes {};
+    KeyBlockBytes bytes{};
     for (std::size_t position = 0; position < kKeyBlockPositions; ++position) {
         bytes[position * 3] = kDefaultEntries[position].type;
         bytes[position * 3 + 1] = kDefaultEntries[position].b1;

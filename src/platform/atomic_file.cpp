@@ -13,7 +13,7 @@ namespace {
 
 std::string TemporaryNameFor(const std::string& path)
 {
-    static thread_local std::mt19937_64 generator {std::random_device {}()};
+    static thread_local std::mt19937_64 generator{std::random_device{}()};
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".tmp-%d-%08llx", static_cast<int>(::getpid()),
         static_cast<unsigned long long>(generator() & 0xFFFFFFFFull));

@@ -88,7 +88,7 @@ std::optional<Entry> KeyLine(std::string_view line)
     const std::size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return Entry {Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
+    return Entry{Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
 }
 
 std::string_view Unquote(std::string_view value)
@@ -111,7 +111,7 @@ std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::stri
         const auto name = SectionName(lines[i].text);
         if (!name || !SameName(*name, section))
             continue;
-        SectionSpan span {i, i, lines.size()};
+        SectionSpan span{i, i, lines.size()};
         for (std::size_t j = i + 1; j < lines.size(); ++j) {
             if (SectionName(lines[j].text)) {
                 span.next = j;

@@ -22,7 +22,7 @@ void ActiveProfile::ReadRecordsIntoMirror()
 {
     // The results are not examined: a record that could not be read keeps its last bytes.
     for (std::size_t address = 0; address < kSettingsAreaSize; address += kSettingsRecordSize) {
-        std::array<std::uint8_t, kPayloadSize> chunk {};
+        std::array<std::uint8_t, kPayloadSize> chunk{};
         if (commands_.ReadSettings(chunk, kPayloadSize, static_cast<std::uint16_t>(address)) == kDeviceOk) {
             std::lock_guard lock(mutex_);
             std::copy_n(chunk.begin(), kSettingsRecordSize, mirror_.begin() + static_cast<std::ptrdiff_t>(address));
@@ -33,7 +33,7 @@ void ActiveProfile::ReadRecordsIntoMirror()
 
 int ActiveProfile::ReadActiveProfile()
 {
-    std::array<std::uint8_t, kDeviceInfoSize> info {};
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
     if (commands_.ReadDeviceInfo(info) != kDeviceOk)
         return kUnknownProfile;
     ReadRecordsIntoMirror();

@@ -46,9 +46,9 @@ private:
     void ReadRecordsIntoMirror();
 
     device::DeviceCommands& commands_;
-    std::atomic<int> value_ {kUnknownProfile};
+    std::atomic<int> value_{kUnknownProfile};
     mutable std::mutex mutex_;  // the mirror and the observer: the window thread and the presence worker both read
-    SettingsMirror mirror_ {};
+    SettingsMirror mirror_{};
     WorkingModeObserver observer_;
 };
 

@@ -44,8 +44,8 @@ public:
 private:
     Window window_;
     std::atomic<bool>& shownOnce_;
-    std::atomic<std::uint32_t> lastPresence_ {0};
-    std::atomic<bool> stopping_ {false};
+    std::atomic<std::uint32_t> lastPresence_{0};
+    std::atomic<bool> stopping_{false};
     std::mutex turn_;  // one worker body at a time
     struct Worker {
         std::thread thread;

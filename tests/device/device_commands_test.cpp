@@ -20,7 +20,7 @@ struct Sent {
 
 std::ostream& operator<<(std::ostream& out, const Sent& sent)
 {
-    return out << "{command " << int {sent.command} << ", length " << int {sent.length} << ", address " << sent.address
+    return out << "{command " << int{sent.command} << ", length " << int{sent.length} << ", address " << sent.address
                << "}";
 }
 
@@ -37,18 +37,18 @@ protected:
     }
 
     testing::EventLog log_;
-    testing::RecordingTimer timer_ {log_};
-    testing::FakeKeyboard keyboard_ {log_};
-    DeviceLink link_ {keyboard_, timer_};
-    DeviceCommands commands_ {link_};
+    testing::RecordingTimer timer_{log_};
+    testing::FakeKeyboard keyboard_{log_};
+    DeviceLink link_{keyboard_, timer_};
+    DeviceCommands commands_{link_};
 };
 
 TEST_F(DeviceCommandsTest, ReadsBankTwoInSevenChunks)
 {
-    std::array<std::uint8_t, kKeyBlockSize> bank {};
+    std::array<std::uint8_t, kKeyBlockSize> bank{};
     ASSERT_EQ(commands_.ReadKeyMapBank(bank, 2), kDeviceOk);
     EXPECT_EQ(SentRequests(),
-        (std::vector<Sent> {
+        (std::vector<Sent>{
             {7, 56, 756}, {7, 56, 812}, {7, 56, 868}, {7, 56, 924}, {7, 56, 980}, {7, 56, 1036}, {7, 42, 1092}}));
     EXPECT_TRUE(std::equal(bank.begin(), bank.end(), keyboard_.Memory().keymaps[2].begin()));
 }
@@ -59,7 +59,7 @@ TEST_F(DeviceCommandsTest, ChunkedWritesReuseOneFrame)
     for (std::size_t i = 0; i < macros.size(); ++i)
         macros[i] = static_cast<std::uint8_t>(i + 1);
     ASSERT_EQ(commands_.WriteMacroArea(macros), kDeviceOk);
-    EXPECT_EQ(SentRequests(), (std::vector<Sent> {{10, 56, 0}, {10, 44, 56}}));
+    EXPECT_EQ(SentRequests(), (std::vector<Sent>{{10, 56, 0}, {10, 44, 56}}));
     const auto writes = keyboard_.Writes();
     for (std::size_t i = 44; i < 56; ++i)
         EXPECT_EQ(writes[1][8 + i], writes[0][8 + i]) << "payload byte " << i << " repeats the first chunk";
@@ -73,7 +73,7 @@ TEST_F(DeviceCommandsTest, TransfersOfExactlyOneChunkOrNothing)
 {
     std::vector<std::uint8_t> one(56, 0xA5);
     ASSERT_EQ(commands_.WriteMacroArea(one), kDeviceOk);
-    EXPECT_EQ(SentRequests(), (std::vector<Sent> {{10, 56, 0}}));
+    EXPECT_EQ(SentRequests(), (std::vector<Sent>{{10, 56, 0}}));
     EXPECT_EQ(commands_.WriteMacroArea({}), kDeviceOk);
     EXPECT_EQ(commands_.ReadMacroArea({}), kDeviceOk);
     EXPECT_EQ(keyboard_.Writes().size(), 1u) << "a count of 0 sends nothing";
@@ -81,7 +81,7 @@ TEST_F(DeviceCommandsTest, TransfersOfExactlyOneChunkOrNothing)
 
 TEST_F(DeviceCommandsTest, RefusesBanksOutsideTheThreeWithoutTraffic)
 {
-    std::array<std::uint8_t, kKeyBlockSize> bank {};
+    std::array<std::uint8_t, kKeyBlockSize> bank{};
     EXPECT_EQ(commands_.ReadKeyMapBank(bank, 3), kDeviceBadBank);
     EXPECT_EQ(commands_.WriteKeyMapBank(bank, 7), kDeviceBadBank);
     EXPECT_EQ(commands_.ReadKeyMapBank(bank, -1), kDeviceBadBank);
@@ -90,7 +90,7 @@ TEST_F(DeviceCommandsTest, RefusesBanksOutsideTheThreeWithoutTraffic)
 
 TEST_F(DeviceCommandsTest, MapsErrorStatusesAfterTheThirdAttempt)
 {
-    std::array<std::uint8_t, kPayloadSize> settings {};
+    std::array<std::uint8_t, kPayloadSize> settings{};
     keyboard_.Script({Answer::StatusFF, Answer::StatusFF, Answer::StatusFF});
     EXPECT_EQ(commands_.ReadSettings(settings, 56, 0), kDeviceStatusError);
     keyboard_.Script({Answer::StatusFE, Answer::StatusFE, Answer::StatusFE});
@@ -101,7 +101,7 @@ TEST_F(DeviceCommandsTest, MapsErrorStatusesAfterTheThirdAttempt)
 
 TEST_F(DeviceCommandsTest, AMultiReportTransferStopsAtTheFirstFailure)
 {
-    std::array<std::uint8_t, kKeyBlockSize> bank {};
+    std::array<std::uint8_t, kKeyBlockSize> bank{};
     bank.fill(0xEE);
     keyboard_.Script({Answer::Normal, Answer::StatusFE, Answer::StatusFE, Answer::StatusFE});
     EXPECT_EQ(commands_.ReadKeyMapBank(bank, 0), kDeviceStatusRange);
@@ -113,14 +113,14 @@ TEST_F(DeviceCommandsTest, AMultiReportTransferStopsAtTheFirstFailure)
 TEST_F(DeviceCommandsTest, EndPausesTenMillisecondsBeforeItLeaves)
 {
     ASSERT_EQ(commands_.DeviceEnd(), kDeviceOk);
-    EXPECT_EQ(log_.Entries(), (std::vector<std::string> {"sleep 10", "write 2", "wait 300"}));
+    EXPECT_EQ(log_.Entries(), (std::vector<std::string>{"sleep 10", "write 2", "wait 300"}));
 }
 
 TEST_F(DeviceCommandsTest, EveryOperationAddressesItsArea)
 {
-    std::array<std::uint8_t, kDeviceInfoSize> info {};
-    std::array<std::uint8_t, kPayloadSize> chunk {};
-    std::array<std::uint8_t, kKeyBlockSize> bank {};
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    std::array<std::uint8_t, kPayloadSize> chunk{};
+    std::array<std::uint8_t, kKeyBlockSize> bank{};
     const std::uint8_t fnRed[] = {255, 0, 0};
     const std::uint8_t activeProfile[] = {1};
     ASSERT_EQ(commands_.DeviceBegin(), kDeviceOk);
@@ -138,14 +138,14 @@ TEST_F(DeviceCommandsTest, EveryOperationAddressesItsArea)
     EXPECT_EQ(chunk[6], 255) << "LED 110 read back from profile 1";
     const auto sent = SentRequests();
     ASSERT_EQ(sent.size(), 1u + 1 + 1 + 1 + 7 + 7 + 1 + 1 + 1);
-    EXPECT_EQ(sent[1], (Sent {3, 46, 0}));
-    EXPECT_EQ(sent[2], (Sent {5, 56, 70}));
-    EXPECT_EQ(sent[3], (Sent {6, 1, 2}));
-    EXPECT_EQ(sent[4], (Sent {8, 56, 378}));
-    EXPECT_EQ(sent[11], (Sent {15, 56, 0}));
-    EXPECT_EQ(sent[18], (Sent {17, 3, 512 + 330}));
-    EXPECT_EQ(sent[19], (Sent {16, 54, 512 + 324}));
-    EXPECT_EQ(sent[20], (Sent {2, 0, 0}));
+    EXPECT_EQ(sent[1], (Sent{3, 46, 0}));
+    EXPECT_EQ(sent[2], (Sent{5, 56, 70}));
+    EXPECT_EQ(sent[3], (Sent{6, 1, 2}));
+    EXPECT_EQ(sent[4], (Sent{8, 56, 378}));
+    EXPECT_EQ(sent[11], (Sent{15, 56, 0}));
+    EXPECT_EQ(sent[18], (Sent{17, 3, 512 + 330}));
+    EXPECT_EQ(sent[19], (Sent{16, 54, 512 + 324}));
+    EXPECT_EQ(sent[20], (Sent{2, 0, 0}));
 }
 
 }  // namespace

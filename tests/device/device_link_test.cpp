@@ -19,7 +19,7 @@ protected:
 
     static std::array<std::uint8_t, kReportSize> Begin()
     {
-        std::array<std::uint8_t, kReportSize> request {kReportId, 0, 0, CMD_BEGIN};
+        std::array<std::uint8_t, kReportSize> request{kReportId, 0, 0, CMD_BEGIN};
         ComputeReportChecksum(request);
         return request;
     }
@@ -31,10 +31,10 @@ protected:
     }
 
     testing::EventLog log_;
-    testing::RecordingTimer timer_ {log_};
-    testing::FakeKeyboard keyboard_ {log_};
-    DeviceLink link_ {keyboard_, timer_};
-    std::array<std::uint8_t, kReportSize> reply_ {};
+    testing::RecordingTimer timer_{log_};
+    testing::FakeKeyboard keyboard_{log_};
+    DeviceLink link_{keyboard_, timer_};
+    std::array<std::uint8_t, kReportSize> reply_{};
     std::uint32_t copied_ = 99;
 };
 
@@ -43,7 +43,7 @@ TEST_F(DeviceLinkTest, AnswersOnTheFirstAttempt)
     EXPECT_EQ(Exchange(Begin()), kDeviceOk);
     EXPECT_EQ(copied_, 64u);
     EXPECT_EQ(reply_[3], CMD_BEGIN);
-    EXPECT_EQ(log_.Entries(), (Log {"write 1", "wait 300"}));
+    EXPECT_EQ(log_.Entries(), (Log{"write 1", "wait 300"}));
 }
 
 TEST_F(DeviceLinkTest, AttemptsFollowTheRepliesThatCome)
@@ -88,7 +88,7 @@ TEST_F(DeviceLinkTest, UsesOneKeyForEveryAttempt)
     ASSERT_EQ(Exchange(request), kDeviceOk);
     const InterfaceSelector control = ControlInterface();
     const std::uint32_t expected = TolvexRequestKey(&control, nullptr, 0, request.data(), request.size());
-    EXPECT_EQ(keyboard_.Keys(), (std::vector<std::uint32_t> {expected, expected, expected}));
+    EXPECT_EQ(keyboard_.Keys(), (std::vector<std::uint32_t>{expected, expected, expected}));
 }
 
 TEST_F(DeviceLinkTest, SendsNothingWithoutAKeyboard)
@@ -122,7 +122,7 @@ TEST_F(DeviceLinkTest, RequestsAreCutOrZeroFilledToSixtyFourBytes)
     Exchange(shorter);
     const auto writes = keyboard_.Writes();
     ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(keyboard_.Lengths(), (std::vector<std::uint32_t> {64, 64}));
+    EXPECT_EQ(keyboard_.Lengths(), (std::vector<std::uint32_t>{64, 64}));
     EXPECT_TRUE(std::equal(writes[0].begin(), writes[0].end(), longer.begin()));
     EXPECT_EQ(writes[1][3], CMD_BEGIN);
     EXPECT_TRUE(std::all_of(writes[1].begin() + 4, writes[1].end(), [](std::uint8_t byte) { return byte == 0; }));
@@ -145,37 +145,19 @@ TEST_F(DeviceLinkTest, RepliesWhileNoTransactionWaitsAreDropped)
 }
 
 // A keyboard whose answers come from another thread after a real delay, as the library's do.
-class SlowKeyboard final : public DeviceService {
+class SlowKeyboard final : public testing::StubService {
 public:
     explicit SlowKeyboard(std::chrono::milliseconds delay)
         : delay_(delay)
     {
     }
     void Attach(DeviceLink& link) { link_ = &link; }
-    int Init(int) override { return 1; }
-    int End() override { return 1; }
-    int RequestGetDeviceCount(
-        const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
-    {
-        return 1;
-    }
-    int DeleteRequestFromUnitId(std::uint32_t) override { return 1; }
-    int RequestStatusWrite(const InterfaceSelector*, TolvexCallback, std::uint32_t, const std::uint8_t*, std::uint32_t,
-        std::uint32_t, std::uint32_t*) override
-    {
-        return 1;
-    }
-    int RequestAsyncRead(
-        const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
-    {
-        return 1;
-    }
     int RequestWriteOne(const InterfaceSelector*, TolvexCallback, std::uint32_t, const std::uint8_t* data,
         std::uint32_t, std::uint32_t, std::uint32_t*) override
     {
         const int active = ++inFlight_;
         maxInFlight_ = std::max(maxInFlight_.load(), active);
-        std::array<std::uint8_t, 64> reply {};
+        std::array<std::uint8_t, 64> reply{};
         std::copy_n(data, 64, reply.begin());
         reply[7] = 0;
         responders_.emplace_back([this, reply] {
@@ -197,8 +179,8 @@ public:
 private:
     std::chrono::milliseconds delay_;
     DeviceLink* link_ = nullptr;
-    std::atomic<int> inFlight_ {0};
-    std::atomic<int> maxInFlight_ {0};
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> maxInFlight_{0};
     std::vector<std::thread> responders_;  // only the transaction holder writes, one at a time
 };
 
@@ -210,8 +192,8 @@ TEST(DeviceLinkThreads, TwoThreadsTakeTurnsAndEachGetsItsOwnReply)
     keyboard.Attach(link);
     auto run = [&link](std::uint8_t command, int& mismatches) {
         for (int i = 0; i < 4; ++i) {
-            std::array<std::uint8_t, kReportSize> request {kReportId, 0, 0, command, static_cast<std::uint8_t>(i)};
-            std::array<std::uint8_t, kReportSize> reply {};
+            std::array<std::uint8_t, kReportSize> request{kReportId, 0, 0, command, static_cast<std::uint8_t>(i)};
+            std::array<std::uint8_t, kReportSize> reply{};
             std::uint32_t copied = 0;
             if (link.ExchangeReport(request, reply, copied) != kDeviceOk || reply[3] != command || reply[4] != i)
                 ++mismatches;
@@ -242,7 +224,7 @@ TEST_F(DeviceLinkTest, ATransactionThatFindsTheSlotTakenBacksOffThenWaitsItsTurn
         changed.wait(lock, [&] { return releaseFirst; });
     };
     std::thread first([&] {
-        std::array<std::uint8_t, kReportSize> reply {};
+        std::array<std::uint8_t, kReportSize> reply{};
         std::uint32_t copied = 0;
         EXPECT_EQ(link_.ExchangeReport(Begin(), reply, copied), kDeviceOk);
     });
@@ -251,8 +233,8 @@ TEST_F(DeviceLinkTest, ATransactionThatFindsTheSlotTakenBacksOffThenWaitsItsTurn
         changed.wait(lock, [&] { return firstInside; });
     }
     std::thread second([&] {
-        std::array<std::uint8_t, kReportSize> request {kReportId, 2, 0, CMD_END};
-        std::array<std::uint8_t, kReportSize> reply {};
+        std::array<std::uint8_t, kReportSize> request{kReportId, 2, 0, CMD_END};
+        std::array<std::uint8_t, kReportSize> reply{};
         std::uint32_t copied = 0;
         EXPECT_EQ(link_.ExchangeReport(request, reply, copied), kDeviceOk);
         EXPECT_EQ(reply[3], CMD_END);
@@ -266,7 +248,7 @@ TEST_F(DeviceLinkTest, ATransactionThatFindsTheSlotTakenBacksOffThenWaitsItsTurn
     changed.notify_all();
     first.join();
     second.join();
-    EXPECT_EQ(log_.Entries(), (Log {"write 1", "sleep 301", "wait 300", "write 2", "wait 300"}));
+    EXPECT_EQ(log_.Entries(), (Log{"write 1", "sleep 301", "wait 300", "write 2", "wait 300"}));
 }
 
 TEST(DeviceLinkRealTime, ASilentKeyboardCostsThreeReplyWindowsAndTwoPauses)
@@ -277,8 +259,8 @@ TEST(DeviceLinkRealTime, ASilentKeyboardCostsThreeReplyWindowsAndTwoPauses)
     DeviceLink link(keyboard, timer);
     keyboard.Attach(link);
     keyboard.Script({Answer::Silent, Answer::Silent, Answer::Silent});
-    std::array<std::uint8_t, kReportSize> request {kReportId, 1, 0, CMD_BEGIN};
-    std::array<std::uint8_t, kReportSize> reply {};
+    std::array<std::uint8_t, kReportSize> request{kReportId, 1, 0, CMD_BEGIN};
+    std::array<std::uint8_t, kReportSize> reply{};
     std::uint32_t copied = 0;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(link.ExchangeReport(request, reply, copied), kDeviceNoReply);

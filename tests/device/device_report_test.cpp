@@ -12,15 +12,15 @@ TEST(ReportChecksum, SumsBytesThreeToSixtyThreeLittleEndian)
         std::array<std::uint8_t, kReportSize> report;
         std::uint16_t expected;
     };
-    std::array<std::uint8_t, kReportSize> allZero {};
-    std::array<std::uint8_t, kReportSize> beginCommand {};
+    std::array<std::uint8_t, kReportSize> allZero{};
+    std::array<std::uint8_t, kReportSize> beginCommand{};
     beginCommand[0] = kReportId;
     beginCommand[3] = 1;
-    std::array<std::uint8_t, kReportSize> headerIgnored {};
+    std::array<std::uint8_t, kReportSize> headerIgnored{};
     headerIgnored[0] = 0xFF;
     headerIgnored[1] = 0xFF;
     headerIgnored[2] = 0xFF;
-    std::array<std::uint8_t, kReportSize> allOnes {};
+    std::array<std::uint8_t, kReportSize> allOnes{};
     allOnes.fill(0xFF);
     const Case cases[] = {
         {"zero", allZero, 0x0000},
@@ -38,7 +38,7 @@ TEST(ReportChecksum, SumsBytesThreeToSixtyThreeLittleEndian)
 
 TEST(DeviceReport, AddressIsLittleEndianAtBytesFiveAndSix)
 {
-    DeviceReport report {};
+    DeviceReport report{};
     report.SetAddress(0x0474);
     const auto bytes = ReportBytes(report);
     EXPECT_EQ(bytes[5], 0x74);

@@ -61,7 +61,35 @@ private:
 
 enum class Answer { Normal, Silent, StatusFF, StatusFE, WrongEcho, Short };
 
-class FakeKeyboard final : public device::DeviceService {
+// A service whose calls all succeed and do nothing; fakes override what they need.
+class StubService : public device::DeviceService {
+public:
+    int Init(int) override { return 1; }
+    int End() override { return 1; }
+    int RequestGetDeviceCount(
+        const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
+    {
+        return 1;
+    }
+    int DeleteRequestFromUnitId(std::uint32_t) override { return 1; }
+    int RequestWriteOne(const InterfaceSelector*, TolvexCallback, std::uint32_t, const std::uint8_t*, std::uint32_t,
+        std::uint32_t, std::uint32_t*) override
+    {
+        return 1;
+    }
+    int RequestStatusWrite(const InterfaceSelector*, TolvexCallback, std::uint32_t, const std::uint8_t*, std::uint32_t,
+        std::uint32_t, std::uint32_t*) override
+    {
+        return 1;
+    }
+    int RequestAsyncRead(
+        const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
+    {
+        return 1;
+    }
+};
+
+class FakeKeyboard final : public StubService {
 public:
     explicit FakeKeyboard(EventLog& log, tolvex::emu::KeyboardMemory memory = tolvex::emu::FactoryMemory())
         : log_(log)
@@ -78,29 +106,15 @@ public:
         script_.insert(script_.end(), answers);
     }
 
-    int Init(int) override { return 1; }
-    int End() override { return 1; }
     int RequestGetDeviceCount(
         const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
     {
         return deviceCount;
     }
-    int DeleteRequestFromUnitId(std::uint32_t) override { return 1; }
-    int RequestStatusWrite(const InterfaceSelector*, TolvexCallback, std::uint32_t, const std::uint8_t*, std::uint32_t,
-        std::uint32_t, std::uint32_t*) override
-    {
-        return 1;
-    }
-    int RequestAsyncRead(
-        const InterfaceSelector*, TolvexCallback, std::uint32_t, std::uint32_t, std::uint32_t*) override
-    {
-        return 1;
-    }
-
     int RequestWriteOne(const InterfaceSelector* selector, TolvexCallback callback, std::uint32_t tag,
         const std::uint8_t* data, std::uint32_t length, std::uint32_t key, std::uint32_t*) override
     {
-        tolvex::emu::Report frame {};
+        tolvex::emu::Report frame{};
         std::copy_n(data, std::min<std::size_t>(length, frame.size()), frame.begin());
         Answer answer = Answer::Normal;
         {
@@ -120,7 +134,7 @@ public:
             return 0;
         if (TolvexRequestKey(selector, callback, tag, data, length) != key)
             return 0;
-        tolvex::emu::Report reply {};
+        tolvex::emu::Report reply{};
         std::uint32_t replyLength = 64;
         switch (answer) {
         case Answer::Silent:

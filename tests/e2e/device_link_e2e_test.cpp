@@ -53,10 +53,10 @@ std::vector<std::uint8_t> Pattern(std::size_t count, std::uint8_t seed)
 TEST_F(DeviceLinkEndToEnd, EveryCommandWorks)
 {
     DeviceCommands& commands = *commands_;
-    std::array<std::uint8_t, kDeviceInfoSize> info {};
-    std::array<std::uint8_t, kPayloadSize> chunk {};
-    std::array<std::uint8_t, kKeyBlockSize> bank {};
-    std::array<std::uint8_t, kKeyBlockSize> bankBack {};
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    std::array<std::uint8_t, kPayloadSize> chunk{};
+    std::array<std::uint8_t, kKeyBlockSize> bank{};
+    std::array<std::uint8_t, kKeyBlockSize> bankBack{};
     const auto macros = Pattern(200, 0x3C);
     std::vector<std::uint8_t> macrosBack(200);
     const auto record = Pattern(32, 0x11);

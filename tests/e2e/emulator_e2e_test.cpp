@@ -63,7 +63,7 @@ protected:
     static DeviceReport Request(
         std::uint8_t command, std::uint8_t length, std::uint16_t address, std::span<const std::uint8_t> payload = {})
     {
-        DeviceReport report {};
+        DeviceReport report{};
         report.reportId = kReportId;
         report.command = command;
         report.length = length;
@@ -113,7 +113,7 @@ protected:
         for (std::size_t offset = 0; offset < count; offset += kPayloadSize) {
             const auto length = static_cast<std::uint8_t>(std::min(kPayloadSize, count - offset));
             const std::span<const std::uint8_t> chunk
-                = source.empty() ? std::span<const std::uint8_t> {} : std::span(source).subspan(offset, length);
+                = source.empty() ? std::span<const std::uint8_t>{} : std::span(source).subspan(offset, length);
             const auto reply = Exchange(Request(command, length, static_cast<std::uint16_t>(base + offset), chunk));
             EXPECT_TRUE(reply) << "no reply at offset " << offset;
             if (!reply)
@@ -275,7 +275,7 @@ TEST_F(EmulatorEndToEnd, BankStatusWritesAreKeptAndReadBack)
 TEST_F(EmulatorEndToEnd, WrongRequestKeyIsRefusedAndNothingIsSent)
 {
     const InterfaceSelector control = ControlSelector();
-    const DeviceReport request = Request(CMD_WRITE_SETTINGS, 1, 3, Bytes {9});
+    const DeviceReport request = Request(CMD_WRITE_SETTINGS, 1, 3, Bytes{9});
     const auto bytes = ReportBytes(request);
     const auto key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
     EXPECT_EQ(library_.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key ^ 1, nullptr), 0);
@@ -287,7 +287,7 @@ TEST_F(EmulatorEndToEnd, FaultsBehaveAsNamed)
 {
     // Dropped: the request is carried out, its reply never comes; the next one is answered.
     emulator_.Control("fault drop 1");
-    EXPECT_FALSE(Exchange(Request(CMD_WRITE_SETTINGS, 1, 4, Bytes {7})));
+    EXPECT_FALSE(Exchange(Request(CMD_WRITE_SETTINGS, 1, 4, Bytes{7})));
     const auto read = Exchange(Request(CMD_READ_SETTINGS, 1, 4));
     ASSERT_TRUE(read);
     EXPECT_EQ((*read)[8], 7);
@@ -296,7 +296,7 @@ TEST_F(EmulatorEndToEnd, FaultsBehaveAsNamed)
         const char* fault;
         std::uint8_t status;
     };
-    for (const Case& item : {Case {"ff", 0xFF}, Case {"fe", 0xFE}}) {
+    for (const Case& item : {Case{"ff", 0xFF}, Case{"fe", 0xFE}}) {
         SCOPED_TRACE(item.fault);
         emulator_.Control(std::string("fault ") + item.fault + " 2");
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -340,7 +340,7 @@ TEST_F(EmulatorEndToEnd, EmulatorSurvivesGarbageOnItsSocket)
     };
     for (const Bytes& input : inputs) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
+        sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", emulator_.SocketPath().c_str());
         ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "platform/private_profile.h"
 #include "platform/system_language.h"
+#include "support/temporary_folder.h"
 
 namespace tavrin::model {
 namespace {
@@ -64,26 +64,18 @@ class LanguageTextsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = (std::filesystem::temp_directory_path()
-                      / ("tavrin-lang-" + std::to_string(::getpid()) + "-"
-                          + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                      .string()
-            + "/";
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
         key_.Open(folder_ + "config/registry.ini");
         Write("Lang0409.ini", "[TEXT]\nIDS_MAIN_OK=OK\nIDS_EMPTY=\nIDS_LONG=" + std::string(300, 'x') + "\n");
         Write("Lang040C.ini", "[TEXT]\nIDS_MAIN_OK=Valider\n");
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
     void Write(const std::string& name, const std::string& text)
     {
         std::string error;
         ASSERT_TRUE(platform::WriteFileAtomically(folder_ + name, text, error)) << error;
     }
 
-    std::string folder_;
+    testing::TemporaryFolder temporary_;
+    std::string folder_ = temporary_.Path().string() + "/";
     profiles::SettingsKey key_;
 };
 

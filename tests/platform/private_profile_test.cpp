@@ -3,9 +3,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
-#include <unistd.h>
 
-#include "platform/atomic_file.h"
+#include "support/temporary_folder.h"
 
 namespace tavrin::platform {
 namespace {
@@ -108,19 +107,8 @@ TEST(PrivateProfileWrite, KeepsTheFilesLineEndsAndMissingLastNewline)
 
 class PrivateProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path()
-            / ("tavrin-ini-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        path_ = (folder_ / "settings.ini").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
-    std::string path_;
+    testing::TemporaryFolder folder_;
+    std::string path_ = folder_.File("settings.ini");
 };
 
 TEST_F(PrivateProfileFileTest, MissingFilesGiveTheDefaultAndWritesCreateThem)

@@ -18,18 +18,18 @@ protected:
     }
 
     testing::EventLog log_;
-    testing::RecordingTimer timer_ {log_};
-    testing::FakeKeyboard keyboard_ {log_};
-    DeviceLink link_ {keyboard_, timer_};
-    DeviceCommands commands_ {link_};
-    ActiveProfile active_ {commands_};
+    testing::RecordingTimer timer_{log_};
+    testing::FakeKeyboard keyboard_{log_};
+    DeviceLink link_{keyboard_, timer_};
+    DeviceCommands commands_{link_};
+    ActiveProfile active_{commands_};
     std::vector<bool> shownStates_;
 };
 
 TEST(ActiveProfileReads, ReportsTheProfileAndWhetherTheWorkingModeLabelShows)
 {
     for (std::uint8_t profile : {0, 1, 2, 3, 7}) {
-        SCOPED_TRACE(int {profile});
+        SCOPED_TRACE(int{profile});
         testing::EventLog log;
         testing::RecordingTimer timer(log);
         auto memory = tolvex::emu::FactoryMemory();
@@ -44,7 +44,7 @@ TEST(ActiveProfileReads, ReportsTheProfileAndWhetherTheWorkingModeLabelShows)
 
         EXPECT_EQ(active.ReadActiveProfile(), profile);
         EXPECT_EQ(active.Value(), profile);
-        EXPECT_EQ(shown, std::vector<bool> {profile >= 3});
+        EXPECT_EQ(shown, std::vector<bool>{profile >= 3});
         const auto mirror = active.Mirror();
         EXPECT_TRUE(std::equal(mirror.begin(), mirror.end(), keyboard.Memory().settings.begin()));
     }
@@ -56,7 +56,7 @@ TEST_F(ActiveProfileTest, ReadSendsIdentityThenThreeRecordsThenEnd)
     std::vector<std::pair<int, int>> sent;
     for (const auto& frame : keyboard_.Writes())
         sent.emplace_back(frame[3], frame[5] | frame[6] << 8);
-    EXPECT_EQ(sent, (std::vector<std::pair<int, int>> {{3, 0}, {5, 0}, {5, 35}, {5, 70}, {2, 0}}));
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{3, 0}, {5, 0}, {5, 35}, {5, 70}, {2, 0}}));
 }
 
 TEST_F(ActiveProfileTest, WriteOfProfileOneSendsTheExactSequence)
@@ -92,7 +92,7 @@ TEST_F(ActiveProfileTest, AnAbsentKeyboardLeavesEverythingAsItWas)
     keyboard_.deviceCount = 0;
     EXPECT_EQ(active_.ReadActiveProfile(), kUnknownProfile);
     EXPECT_EQ(active_.Value(), 0) << "a failed read is not stored";
-    EXPECT_EQ(shownStates_, std::vector<bool> {false}) << "the label keeps its last state";
+    EXPECT_EQ(shownStates_, std::vector<bool>{false}) << "the label keeps its last state";
 
     keyboard_.deviceCount = 1;
     keyboard_.refuseWrites = true;

@@ -23,9 +23,9 @@ protected:
         return changes_;
     }
 
-    std::atomic<bool> ready_ {true};
-    std::atomic<bool> shownOnce_ {false};
-    std::atomic<int> opens_ {0};
+    std::atomic<bool> ready_{true};
+    std::atomic<bool> shownOnce_{false};
+    std::atomic<int> opens_{0};
     std::mutex mutex_;
     std::vector<std::uint32_t> changes_;
 };
@@ -35,7 +35,7 @@ TEST_F(KeyboardPresenceTest, OpensTheWindowOnTheFirstArrivalOnly)
     KeyboardPresence presence(Window(), shownOnce_);
     for (std::uint32_t value : {1u, 1u, 0u, 1u, 2u})
         presence.OnKeyboardPresence(value);
-    EXPECT_EQ(Changes(), (std::vector<std::uint32_t> {1, 0, 1, 2})) << "an unchanged value does nothing";
+    EXPECT_EQ(Changes(), (std::vector<std::uint32_t>{1, 0, 1, 2})) << "an unchanged value does nothing";
     EXPECT_EQ(opens_, 1);
     EXPECT_TRUE(shownOnce_);
     EXPECT_EQ(presence.LastPresence(), 2u);
@@ -60,7 +60,7 @@ TEST_F(KeyboardPresenceTest, WorkersWaitForTheWindowAndStopWhenAsked)
     ready_ = true;
     for (int i = 0; i < 100 && Changes().empty(); ++i)
         std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(Changes(), std::vector<std::uint32_t> {1});
+    EXPECT_EQ(Changes(), std::vector<std::uint32_t>{1});
 
     ready_ = false;
     presence.Start(0);

@@ -2,27 +2,18 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "platform/private_profile.h"
+#include "support/temporary_folder.h"
 
 namespace tavrin::profiles {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path()
-            / ("tavrin-settings-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    std::string Path(const char* name) const { return folder_.File(name); }
 
-    std::string Path(const char* name) const { return (folder_ / name).string(); }
-
-    std::filesystem::path folder_;
+    testing::TemporaryFolder folder_;
 };
 
 TEST_F(SettingsStoreTest, AFreshAccountCreatesTheKeyAndStoresTheDefault)
@@ -52,7 +43,6 @@ TEST_F(SettingsStoreTest, AValueOfTheWrongTypeReadsAsMissingAndIsRewritten)
 
 TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedGivesDefaultsAndWritesNothing)
 {
-    std::filesystem::create_directories(folder_);
     std::FILE* blocker = std::fopen(Path("file").c_str(), "w");
     std::fclose(blocker);
     SettingsKey key;

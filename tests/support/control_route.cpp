@@ -5,7 +5,7 @@
 namespace tavrin::testing {
 namespace {
 
-std::atomic<device::DeviceLink*> routedLink {nullptr};
+std::atomic<device::DeviceLink*> routedLink{nullptr};
 
 }  // namespace
 

@@ -54,24 +54,6 @@ bool TolvexLibrary::Complete() const
         && RequestStatusSetFeature;
 }
 
-InterfaceSelector MakeSelector(std::uint16_t usagePage, std::uint16_t usage)
-{
-    return InterfaceSelector {TOLVEX_MATCH_ALL, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, usagePage, usage, 0};
-}
-
-InterfaceSelector ControlSelector()
-{
-    return MakeSelector(TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE);
-}
-InterfaceSelector ConsumerSelector()
-{
-    return MakeSelector(TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE);
-}
-InterfaceSelector KeyStatusSelector()
-{
-    return MakeSelector(TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE);
-}
-
 int NotificationRecorder::Callback(const TolvexNotification* notification)
 {
     RecordedNotification record;

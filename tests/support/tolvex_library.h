@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/device_service.h"
 #include "tolvex/tolvex.h"
 
 namespace tavrin::testing {
@@ -35,10 +36,18 @@ struct TolvexLibrary {
     bool Complete() const;
 };
 
-InterfaceSelector MakeSelector(std::uint16_t usagePage, std::uint16_t usage);
-InterfaceSelector ControlSelector();
-InterfaceSelector ConsumerSelector();
-InterfaceSelector KeyStatusSelector();
+inline InterfaceSelector ControlSelector()
+{
+    return device::ControlInterface();
+}
+inline InterfaceSelector ConsumerSelector()
+{
+    return device::ConsumerInterface();
+}
+inline InterfaceSelector KeyStatusSelector()
+{
+    return device::KeyStatusInterface();
+}
 
 struct RecordedNotification {
     std::uint32_t kind = 0;

@@ -59,7 +59,7 @@ public:
     {
         std::lock_guard lock(mutex_);
         const int id = nextReader_++;
-        readers_.emplace(id, ReaderEntry {selector, std::move(sink)});
+        readers_.emplace(id, ReaderEntry{selector, std::move(sink)});
         return std::make_unique<Reader>(*this, id);
     }
 

@@ -23,13 +23,13 @@
 namespace tolvex::testing {
 
 // The keyboard's collections, each on a node of its own.
-inline const InterfaceInfo kControlCollection {
+inline const InterfaceInfo kControlCollection{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "/dev/hidraw3"};
-inline const InterfaceInfo kConsumerCollection {
+inline const InterfaceInfo kConsumerCollection{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "/dev/hidraw4"};
-inline const InterfaceInfo kKeyStatusCollection {
+inline const InterfaceInfo kKeyStatusCollection{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE, "/dev/hidraw5"};
-inline const std::vector<InterfaceInfo> kKeyboard {kControlCollection, kConsumerCollection, kKeyStatusCollection};
+inline const std::vector<InterfaceInfo> kKeyboard{kControlCollection, kConsumerCollection, kKeyStatusCollection};
 
 struct RecordedTransfer {
     std::string path;
@@ -38,7 +38,7 @@ struct RecordedTransfer {
 
 class FakeHidState {
 public:
-    static constexpr std::chrono::seconds kPatience {5};
+    static constexpr std::chrono::seconds kPatience{5};
 
     // announce: whether the hot-plug monitor hears of it.
     void Plug(const std::vector<InterfaceInfo>& collections, bool announce = true)
@@ -225,8 +225,8 @@ private:
     std::map<std::pair<std::string, std::uint8_t>, std::vector<std::uint8_t>> featureReplies_;
     std::vector<RecordedTransfer> writes_;
     std::vector<RecordedTransfer> featuresSent_;
-    std::atomic<bool> slowWrites_ {false};
-    std::atomic<int> overlappingWrites_ {0};
+    std::atomic<bool> slowWrites_{false};
+    std::atomic<int> overlappingWrites_{0};
 };
 
 class FakeHidHandle final : public HidHandle {
@@ -307,7 +307,7 @@ private:
 
     const std::shared_ptr<FakeHidState> state_;
     const int id_;
-    std::atomic<int> inside_ {0};
+    std::atomic<int> inside_{0};
 };
 
 class FakeHotplugMonitor final : public HotplugMonitor {

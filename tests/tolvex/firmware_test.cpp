@@ -15,7 +15,7 @@ using namespace tavrin::device;
 Report Request(
     std::uint8_t command, std::uint8_t length, std::uint16_t address, std::span<const std::uint8_t> payload = {})
 {
-    Report request {};
+    Report request{};
     request[0] = kReportId;
     request[3] = command;
     request[4] = length;
@@ -33,7 +33,7 @@ std::vector<std::uint8_t> Data(const Report& reply, std::size_t count)
 
 class FirmwareTest : public ::testing::Test {
 protected:
-    Firmware firmware_ {FactoryMemory()};
+    Firmware firmware_{FactoryMemory()};
 };
 
 TEST_F(FirmwareTest, ReadsAnswerFromFactoryMemoryWithEchoAndStatus)
@@ -101,13 +101,13 @@ TEST_F(FirmwareTest, WritesLandInTheirAreaAndReadBack)
         EXPECT_FALSE(firmware_.HandleControl(Request(item.write, 3, item.address, bytes)).memoryChanged)
             << "the same bytes again change nothing";
         const auto read = firmware_.HandleControl(Request(item.read, 3, item.address)).reply;
-        EXPECT_EQ(Data(read, 3), (std::vector<std::uint8_t> {0x12, 0x34, 0x56}));
+        EXPECT_EQ(Data(read, 3), (std::vector<std::uint8_t>{0x12, 0x34, 0x56}));
     }
 }
 
 TEST_F(FirmwareTest, RejectsBadChecksumsUnknownCommandsAndAddressesOutsideTheArea)
 {
-    Report badSum = Request(CMD_WRITE_SETTINGS, 1, 2, std::array<std::uint8_t, 1> {1});
+    Report badSum = Request(CMD_WRITE_SETTINGS, 1, 2, std::array<std::uint8_t, 1>{1});
     badSum[1] ^= 1;
     struct Case {
         const char* name;
@@ -152,18 +152,18 @@ TEST_F(FirmwareTest, ShortRequestsAreZeroFilled)
     const auto outcome = firmware_.HandleControl(beginOnly);
     EXPECT_EQ(outcome.reply[3], CMD_BEGIN);
     EXPECT_EQ(outcome.reply[7], kStatusOk);
-    EXPECT_EQ(firmware_.HandleControl(std::span<const std::uint8_t> {}).reply[7], kStatusDeviceError)
+    EXPECT_EQ(firmware_.HandleControl(std::span<const std::uint8_t>{}).reply[7], kStatusDeviceError)
         << "an empty request is an all-zero frame: command 0 with a right checksum, which is unknown";
 }
 
 TEST_F(FirmwareTest, KeepsTheBankStatusThatTheHostWrites)
 {
-    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2> {0x05, 0x02}));
-    EXPECT_TRUE(firmware_.WriteBankStatus(std::array<std::uint8_t, 2> {0x05, 0x03}));
-    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2> {0x05, 0x03}));
-    EXPECT_FALSE(firmware_.WriteBankStatus(std::array<std::uint8_t, 2> {0x04, 0x02})) << "wrong report identifier";
-    EXPECT_FALSE(firmware_.WriteBankStatus(std::array<std::uint8_t, 1> {0x05}));
-    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2> {0x05, 0x03}));
+    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2>{0x05, 0x02}));
+    EXPECT_TRUE(firmware_.WriteBankStatus(std::array<std::uint8_t, 2>{0x05, 0x03}));
+    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2>{0x05, 0x03}));
+    EXPECT_FALSE(firmware_.WriteBankStatus(std::array<std::uint8_t, 2>{0x04, 0x02})) << "wrong report identifier";
+    EXPECT_FALSE(firmware_.WriteBankStatus(std::array<std::uint8_t, 1>{0x05}));
+    EXPECT_EQ(firmware_.Memory().bankStatus, (std::array<std::uint8_t, 2>{0x05, 0x03}));
 }
 
 }  // namespace

@@ -18,10 +18,10 @@ using testing::kKeyboard;
 using testing::kKeyStatusCollection;
 using Bytes = std::vector<std::uint8_t>;
 
-const InterfaceInfo kUnknownKeyboardCollection {TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, 0xFF1C, 0x0001, "/dev/hidraw6"};
-const InterfaceInfo kOtherProduct {
+const InterfaceInfo kUnknownKeyboardCollection{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, 0xFF1C, 0x0001, "/dev/hidraw6"};
+const InterfaceInfo kOtherProduct{
     TOLVEX_VENDOR_ID, 0x7046, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "/dev/hidraw7"};
-const InterfaceInfo kOtherVendor {
+const InterfaceInfo kOtherVendor{
     0x046D, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "/dev/hidraw8"};
 
 InterfaceSelector SelectorFor(const InterfaceInfo& info, std::uint32_t matchMask = TOLVEX_MATCH_ALL)
@@ -185,10 +185,10 @@ TEST_F(HidrawBackendTest, RefusesBadRequestsWithoutTouchingAnyDevice)
     fake->Plug(kKeyboard);
     fake->Plug({kOtherProduct});
     Start();
-    const InterfaceInfo keyboardNodeWithOtherUsage {
+    const InterfaceInfo keyboardNodeWithOtherUsage{
         TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, 0x0001, 0x0006, kControlCollection.path};
-    const Bytes report {0x04, 0x01};
-    Bytes buffer {0x04, 0, 0};
+    const Bytes report{0x04, 0x01};
+    Bytes buffer{0x04, 0, 0};
 
     struct Case {
         const char* name;
@@ -218,7 +218,7 @@ TEST_F(HidrawBackendTest, FailedWriteClosesTheHandleSoTheReturningDeviceWorks)
 {
     fake->Plug(kKeyboard);
     Start();
-    const Bytes request {0x04, 0x01};
+    const Bytes request{0x04, 0x01};
     ASSERT_EQ(backend->Write(kControlCollection, request), 64);
 
     // Gone and back on the same node between two hot-plug checks: the old handle is dead.
@@ -240,9 +240,9 @@ TEST_F(HidrawBackendTest, ReadsAndSendsFeatureReports)
     Bytes buffer(64, 0);
     buffer[0] = 0x07;
     ASSERT_EQ(backend->GetFeature(kControlCollection, buffer), 3);
-    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 3), (Bytes {0x07, 0xAA, 0xBB}));
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 3), (Bytes{0x07, 0xAA, 0xBB}));
 
-    const Bytes feature {0x08, 0x01, 0x02};
+    const Bytes feature{0x08, 0x01, 0x02};
     EXPECT_EQ(backend->SetFeature(kControlCollection, feature), 3);
     ASSERT_EQ(fake->FeaturesSent().size(), 1u);
     EXPECT_EQ(fake->FeaturesSent()[0].bytes, feature);
@@ -267,7 +267,7 @@ TEST_F(HidrawBackendTest, SerialisesConcurrentWritesOnOneHandle)
         for (int writer = 0; writer < kThreads; ++writer) {
             writers.emplace_back([&, writer] {
                 for (int i = 0; i < kWritesEach; ++i) {
-                    const Bytes request {0x04, static_cast<std::uint8_t>(writer), static_cast<std::uint8_t>(i)};
+                    const Bytes request{0x04, static_cast<std::uint8_t>(writer), static_cast<std::uint8_t>(i)};
                     EXPECT_EQ(backend->Write(kControlCollection, request), 64);
                 }
             });
@@ -291,7 +291,7 @@ TEST_F(HidrawBackendTest, EveryReaderGetsEveryReportAcrossUnplugAndReplug)
     ExpectOpenHandles(kControlCollection, 2);
 
     EXPECT_EQ(fake->PushInput(kConsumerCollection.path, {0x02, 0xE9}), 0) << "only matching nodes are read";
-    const std::vector<Bytes> beforeUnplug {{0x04, 0x01}, {0x04, 0x02}, {0x04, 0x03}};
+    const std::vector<Bytes> beforeUnplug{{0x04, 0x01}, {0x04, 0x02}, {0x04, 0x03}};
     for (const Bytes& report : beforeUnplug)
         fake->PushInput(kControlCollection.path, report);
     ASSERT_TRUE(first.WaitForCount(3));
@@ -306,7 +306,7 @@ TEST_F(HidrawBackendTest, EveryReaderGetsEveryReportAcrossUnplugAndReplug)
     fake->PushInput(kControlCollection.path, {0x04, 0x04});
     ASSERT_TRUE(first.WaitForCount(4));
     ASSERT_TRUE(second.WaitForCount(4));
-    EXPECT_EQ(first.Reports().back(), (Bytes {0x04, 0x04}));
+    EXPECT_EQ(first.Reports().back(), (Bytes{0x04, 0x04}));
 
     firstReader.reset();
     EXPECT_EQ(fake->OpenHandles(kControlCollection.path), 1) << "a destroyed reader has closed its handles";
@@ -317,9 +317,9 @@ TEST_F(HidrawBackendTest, EveryReaderGetsEveryReportAcrossUnplugAndReplug)
 
 TEST_F(HidrawBackendTest, ReadsANodeSharedByTwoMatchingCollectionsOnce)
 {
-    const InterfaceInfo consumerOnSharedNode {
+    const InterfaceInfo consumerOnSharedNode{
         TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "/dev/hidraw9"};
-    const InterfaceInfo keyStatusOnSharedNode {
+    const InterfaceInfo keyStatusOnSharedNode{
         TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE, "/dev/hidraw9"};
     fake->Plug({consumerOnSharedNode, keyStatusOnSharedNode});
     Start();
@@ -331,7 +331,7 @@ TEST_F(HidrawBackendTest, ReadsANodeSharedByTwoMatchingCollectionsOnce)
     fake->PushInput("/dev/hidraw9", {0x02, 0x01});
     fake->PushInput("/dev/hidraw9", {0x02, 0x02});
     ASSERT_TRUE(collector.WaitForCount(2));
-    EXPECT_EQ(collector.Reports(), (std::vector<Bytes> {{0x02, 0x01}, {0x02, 0x02}}));
+    EXPECT_EQ(collector.Reports(), (std::vector<Bytes>{{0x02, 0x01}, {0x02, 0x02}}));
     EXPECT_EQ(fake->Opens("/dev/hidraw9"), 1);
 }
 
@@ -393,13 +393,13 @@ TEST_F(HidrawBackendTest, StopClosesEverythingAndMayBeRepeated)
     ReportCollector collector;
     auto reader = backend->OpenReader(SelectorFor(kControlCollection), collector.Sink());
     ExpectOpenHandles(kControlCollection, 1);
-    ASSERT_EQ(backend->Write(kKeyStatusCollection, Bytes {0x05, 0x01}), 2);
+    ASSERT_EQ(backend->Write(kKeyStatusCollection, Bytes{0x05, 0x01}), 2);
 
     backend->Stop();
     EXPECT_EQ(fake->AllOpenHandles(), 0);
     backend->Stop();
     EXPECT_TRUE(backend->Interfaces().empty());
-    EXPECT_EQ(backend->Write(kKeyStatusCollection, Bytes {0x05, 0x01}), 0);
+    EXPECT_EQ(backend->Write(kKeyStatusCollection, Bytes{0x05, 0x01}), 0);
     auto lateReader = backend->OpenReader(SelectorFor(kControlCollection), collector.Sink());
     EXPECT_EQ(fake->AllOpenHandles(), 0);
 

@@ -10,7 +10,7 @@ TEST(RequestKeyTable, IsAPermutationThatStartsWithTheFixedEntries)
 {
     const std::uint8_t first[] = {253, 134, 209, 202, 219, 213, 204, 94};
     EXPECT_TRUE(std::equal(std::begin(first), std::end(first), kTolvexKeyTable));
-    std::array<int, 256> seen {};
+    std::array<int, 256> seen{};
     for (std::uint8_t value : kTolvexKeyTable)
         ++seen[value];
     EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int count) { return count == 1; }));
@@ -18,7 +18,7 @@ TEST(RequestKeyTable, IsAPermutationThatStartsWithTheFixedEntries)
 
 TEST(RequestKey, SumsTheTableOverSelectorCallbackTagAndData)
 {
-    const InterfaceSelector selector {TOLVEX_MATCH_ALL, 0x0C45, 0x7045, 0xFF1C, 0x0092, 0};
+    const InterfaceSelector selector{TOLVEX_MATCH_ALL, 0x0C45, 0x7045, 0xFF1C, 0x0092, 0};
     const std::uint8_t selectorBytes[16] = {0x0F, 0, 0, 0, 0x45, 0x0C, 0x45, 0x70, 0x1C, 0xFF, 0x92, 0x00, 0, 0, 0, 0};
     const std::uint8_t data[] = {4, 0, 0, 1};
     std::uint32_t expected = 0;

@@ -17,11 +17,10 @@ using tavrin::testing::NotificationRecorder;
 using tavrin::testing::RecordedNotification;
 using testing::FakeBackend;
 
-const InterfaceInfo kControl {
-    TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "c"};
-const InterfaceInfo kConsumer {
+const InterfaceInfo kControl{TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE, "c"};
+const InterfaceInfo kConsumer{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE, "m"};
-const InterfaceInfo kKeyStatus {
+const InterfaceInfo kKeyStatus{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE, "k"};
 
 std::uint32_t KeyOf(const InterfaceSelector& selector, TolvexCallback callback = nullptr, std::uint32_t tag = 0,
@@ -51,7 +50,7 @@ protected:
     FakeBackend* backend_ = nullptr;
     int backendsMade_ = 0;
     int backendsStopped_ = 0;
-    Service service_ {[this] {
+    Service service_{[this] {
         auto backend = std::make_unique<FakeBackend>();
         backend->onStop = [this] { ++backendsStopped_; };
         backend_ = backend.get();
@@ -90,7 +89,7 @@ TEST_F(ServiceTest, RefusesNullAndEmptyArgumentsAndUnknownHandles)
     EXPECT_EQ(service_.AsyncRead(&control, nullptr, 0, KeyOf(control), nullptr), 0);
     EXPECT_EQ(service_.DeleteByHandle(12345), 0);
     EXPECT_EQ(service_.DeleteByRecord(nullptr), 0);
-    TolvexRequestRecord stranger {};
+    TolvexRequestRecord stranger{};
     EXPECT_EQ(service_.DeleteByRecord(&stranger), 0);
 }
 
@@ -165,8 +164,8 @@ TEST_F(ServiceTest, TellsEachRegistrationWhenItsCountChangesAndOnlyThen)
     ASSERT_TRUE(NotificationRecorder::WaitFor([](const RecordedNotification& n) {
         return n.tag == TOLVEX_TAG_CONSUMER && n.kind == TOLVEX_NOTIFY_STATE && n.length == 1;
     }));
-    EXPECT_EQ(states(TOLVEX_TAG_CONTROL), (std::vector<std::uint32_t> {0, 2}));
-    EXPECT_EQ(states(TOLVEX_TAG_CONSUMER), (std::vector<std::uint32_t> {0, 1}));
+    EXPECT_EQ(states(TOLVEX_TAG_CONTROL), (std::vector<std::uint32_t>{0, 2}));
+    EXPECT_EQ(states(TOLVEX_TAG_CONSUMER), (std::vector<std::uint32_t>{0, 1}));
 }
 
 TEST_F(ServiceTest, StatusWriteReachesTheInterfaceAndCompletesThroughTheCallback)
@@ -180,19 +179,19 @@ TEST_F(ServiceTest, StatusWriteReachesTheInterfaceAndCompletesThroughTheCallback
     EXPECT_NE(handle, 0u);
     ASSERT_EQ(backend_->Writes().size(), 1u);
     EXPECT_EQ(backend_->Writes()[0].target, kKeyStatus);
-    EXPECT_EQ(backend_->Writes()[0].bytes, (std::vector<std::uint8_t> {0x05, 0x03}));
+    EXPECT_EQ(backend_->Writes()[0].bytes, (std::vector<std::uint8_t>{0x05, 0x03}));
     RecordedNotification completion;
     ASSERT_TRUE(NotificationRecorder::WaitFor(
         [](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_KEY_STATUS; }, &completion));
-    EXPECT_EQ(completion.bytes, (std::vector<std::uint8_t> {0x05, 0x03}));
+    EXPECT_EQ(completion.bytes, (std::vector<std::uint8_t>{0x05, 0x03}));
     EXPECT_EQ(service_.DeleteByHandle(handle), 1);
     EXPECT_EQ(service_.DeleteByHandle(handle), 0);
 }
 
 // A callback that blocks, as the program's does while the window thread handles the bank key,
 // must not hold up the replies that the window thread may be waiting for.
-std::atomic<bool> releaseBlockedCallback {false};
-std::atomic<bool> blockedCallbackEntered {false};
+std::atomic<bool> releaseBlockedCallback{false};
+std::atomic<bool> blockedCallbackEntered{false};
 
 int BlockingCallback(const TolvexNotification*)
 {
@@ -222,7 +221,7 @@ TEST_F(ServiceTest, ABlockedCallbackHoldsUpOnlyItsOwnRegistration)
 }
 
 // Cancels its own registration from inside the callback, as a caller may on its first report.
-std::atomic<int> selfCancellingCalls {0};
+std::atomic<int> selfCancellingCalls{0};
 Service* cancellingService = nullptr;
 
 int SelfCancellingCallback(const TolvexNotification* notification)

@@ -20,11 +20,11 @@ namespace {
 
 constexpr std::size_t kOutputLimit = 4 * 1024 * 1024;  // a client that stops reading is dropped
 
-constexpr InterfaceInfo kControlInterface {
+constexpr InterfaceInfo kControlInterface{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE};
-constexpr InterfaceInfo kConsumerInterface {
+constexpr InterfaceInfo kConsumerInterface{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONSUMER_USAGE_PAGE, TOLVEX_CONSUMER_USAGE};
-constexpr InterfaceInfo kKeyStatusInterface {
+constexpr InterfaceInfo kKeyStatusInterface{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_KEY_STATUS_USAGE_PAGE, TOLVEX_KEY_STATUS_USAGE};
 
 // The keyboard's own consumer codes.
@@ -241,7 +241,7 @@ void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::ui
 void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::uint8_t> request)
 {
     const FaultDecision decision = faults_.Next();
-    Report reply {};
+    Report reply{};
     if (decision.fault == Fault::StatusError || decision.fault == Fault::StatusRange) {
         reply = Firmware::ErrorReply(request,
             decision.fault == Fault::StatusError ? tavrin::device::kStatusDeviceError
@@ -265,7 +265,7 @@ void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::u
     auto frame = EncodeFrame(MessageType::Input, 0, payload);
     if (decision.fault == Fault::DelayReply)
         delayed_.emplace(
-            Clock::now() + std::chrono::microseconds(decision.delayMicros), DelayedReply {client.id, std::move(frame)});
+            Clock::now() + std::chrono::microseconds(decision.delayMicros), DelayedReply{client.id, std::move(frame)});
     else if (decision.fault != Fault::DropReply)
         Send(client, std::move(frame));
     if (decision.unplugAfterReply)

@@ -16,7 +16,7 @@ void FaultPlan::UnplugAfter(std::uint32_t count)
 
 void FaultPlan::Clear()
 {
-    *this = FaultPlan {};
+    *this = FaultPlan{};
 }
 
 FaultDecision FaultPlan::Next()

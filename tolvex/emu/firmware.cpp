@@ -10,14 +10,14 @@ namespace {
 
 Report Normalise(std::span<const std::uint8_t> request)
 {
-    Report frame {};
+    Report frame{};
     std::copy_n(request.begin(), std::min(request.size(), frame.size()), frame.begin());
     return frame;
 }
 
 Report MakeReply(const Report& request, std::uint8_t status)
 {
-    Report reply {};
+    Report reply{};
     reply[0] = kReportId;
     reply[3] = request[3];
     reply[4] = request[4];

@@ -23,7 +23,7 @@ public:
     }
 
     struct Outcome {
-        Report reply {};
+        Report reply{};
         bool memoryChanged = false;
     };
 

@@ -58,7 +58,7 @@ KeyboardMemory FactoryMemory()
 void SetMacroUnits(KeyboardMemory& memory, std::uint8_t units)
 {
     memory.info[kDeviceInfoMacroUnitsOffset] = units;
-    memory.macros.resize(std::size_t {units} * kMacroUnitBytes, 0);
+    memory.macros.resize(std::size_t{units} * kMacroUnitBytes, 0);
 }
 
 void SetOfferedModes(KeyboardMemory& memory, std::span<const std::uint8_t> modes)

@@ -22,13 +22,13 @@ inline constexpr std::uint16_t kFirmwareVersion = 0x0103;
 inline constexpr std::uint8_t kBankStatusReportId = 0x05;
 
 struct KeyboardMemory {
-    std::array<std::uint8_t, kDeviceInfoSize> info {};
-    std::array<std::uint8_t, kSettingsAreaSize> settings {};
-    std::array<std::array<std::uint8_t, kKeyBlockSize>, kProfileCount> keymaps {};
-    std::array<std::uint8_t, kKeyBlockSize> baseKeymap {};
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    std::array<std::uint8_t, kSettingsAreaSize> settings{};
+    std::array<std::array<std::uint8_t, kKeyBlockSize>, kProfileCount> keymaps{};
+    std::array<std::uint8_t, kKeyBlockSize> baseKeymap{};
     std::vector<std::uint8_t> macros;  // macro units × 128 bytes
-    std::array<std::array<std::uint8_t, kColourSlotSize>, kColourSlotCount> colours {};
-    std::array<std::uint8_t, 2> bankStatus {};
+    std::array<std::array<std::uint8_t, kColourSlotSize>, kColourSlotCount> colours{};
+    std::array<std::uint8_t, 2> bankStatus{};
 
     bool operator==(const KeyboardMemory&) const = default;
 };

@@ -84,7 +84,7 @@ int RunControl(const std::string& socketPath, const std::string& line)
     FrameReader frames;
     std::uint8_t chunk[8192];
     for (;;) {
-        pollfd waiter {fd, POLLIN, 0};
+        pollfd waiter{fd, POLLIN, 0};
         if (::poll(&waiter, 1, 5000) <= 0)
             break;
         const ssize_t count = ::read(fd, chunk, sizeof chunk);

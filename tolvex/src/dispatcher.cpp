@@ -67,7 +67,7 @@ void Dispatcher::Run()
 void Dispatcher::Deliver(const Notification& notification)
 {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    TolvexBufferRecord buffer {};
+    TolvexBufferRecord buffer{};
     buffer.structSize = sizeof(TolvexBufferRecord);
     buffer.receivedLength = static_cast<std::uint32_t>(notification.bytes.size());
     buffer.timestampMicros
@@ -82,7 +82,7 @@ void Dispatcher::Deliver(const Notification& notification)
     record_.data = buffer.received;
     record_.buffer = &buffer;
 
-    TolvexNotification message {};
+    TolvexNotification message{};
     message.kind = notification.kind;
     message.registration = handle_;
     message.request = &record_;

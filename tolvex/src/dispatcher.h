@@ -45,7 +45,7 @@ private:
     const std::uint32_t handle_;
     const std::uint32_t tag_;
     const TolvexCallback callback_;
-    TolvexRequestRecord record_ {};
+    TolvexRequestRecord record_{};
     std::uint32_t sequence_ = 0;
 
     std::mutex mutex_;

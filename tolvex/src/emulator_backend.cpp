@@ -222,7 +222,7 @@ private:
             auto found = pending_.find(frame.sequence);
             if (found == pending_.end())
                 return;
-            found->second->answer = Answer {
+            found->second->answer = Answer{
                 static_cast<int>(emu::GetU32(frame.payload.data())), {frame.payload.begin() + 4, frame.payload.end()}};
             changed_.notify_all();
             return;
@@ -306,13 +306,13 @@ private:
 
     void WaitForWake(std::chrono::milliseconds pause)
     {
-        pollfd waiter {wakePipe_[0], POLLIN, 0};
+        pollfd waiter{wakePipe_[0], POLLIN, 0};
         ::poll(&waiter, 1, static_cast<int>(pause.count()));
     }
 
     const std::string socketPath_;
     BackendListener* listener_ = nullptr;
-    std::atomic<bool> stopping_ {false};
+    std::atomic<bool> stopping_{false};
     int wakePipe_[2] = {-1, -1};
     std::thread connection_;
 
@@ -350,7 +350,7 @@ std::unique_ptr<InputReader> EmulatorBackend::OpenReader(const InterfaceSelector
 {
     std::lock_guard lock(readersMutex_);
     const std::uint64_t id = nextReaderId_++;
-    readers_.emplace(id, Reader {selector, std::move(sink)});
+    readers_.emplace(id, Reader{selector, std::move(sink)});
     return std::make_unique<EmulatorReader>(*this, id);
 }
 

@@ -54,7 +54,7 @@ public:
 
 private:
     struct Registration {
-        InterfaceSelector selector {};
+        InterfaceSelector selector{};
         bool watchesPresence = false;
         std::uint32_t lastCount = 0;
         std::unique_ptr<Dispatcher> dispatcher;
@@ -71,7 +71,7 @@ private:
     void Trace(int level, const char* format, ...) const;
 
     const BackendFactory factory_;
-    std::atomic<int> debugLevel_ {0};
+    std::atomic<int> debugLevel_{0};
 
     std::mutex lifecycle_;  // Init and End
     std::mutex mutex_;      // everything below

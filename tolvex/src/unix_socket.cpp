@@ -67,7 +67,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes)
         } else if (written < 0 && errno == EINTR) {
             continue;
         } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd waiter {fd, POLLOUT, 0};
+            pollfd waiter{fd, POLLOUT, 0};
             if (::poll(&waiter, 1, 1000) <= 0)
                 return false;
         } else {

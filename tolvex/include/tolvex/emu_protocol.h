@@ -101,7 +101,7 @@ inline std::vector<std::uint8_t> EncodeFrame(
 
 inline FrameHeader DecodeHeader(const std::uint8_t* bytes)
 {
-    return FrameHeader {GetU32(bytes), GetU16(bytes + 4), GetU16(bytes + 6), GetU32(bytes + 8)};
+    return FrameHeader{GetU32(bytes), GetU16(bytes + 4), GetU16(bytes + 6), GetU32(bytes + 8)};
 }
 
 // Collects bytes from a stream and cuts them into frames; reports a broken stream (a length above
@@ -134,7 +134,7 @@ public:
             return std::nullopt;
         }
         const auto* start = buffer_.data() + consumed_ + kHeaderSize;
-        Frame frame {static_cast<MessageType>(header.type), header.sequence,
+        Frame frame{static_cast<MessageType>(header.type), header.sequence,
             std::vector<std::uint8_t>(start, start + header.length)};
         consumed_ += kHeaderSize + header.length;
         return frame;
@@ -171,7 +171,7 @@ inline std::optional<std::vector<InterfaceInfo>> DecodeInterfaces(std::span<cons
     if (payload.size() < 4)
         return std::nullopt;
     const std::uint32_t count = GetU32(payload.data());
-    if (count > 64 || payload.size() != 4 + std::size_t {count} * 8)
+    if (count > 64 || payload.size() != 4 + std::size_t{count} * 8)
         return std::nullopt;
     std::vector<InterfaceInfo> interfaces;
     for (std::uint32_t i = 0; i < count; ++i) {

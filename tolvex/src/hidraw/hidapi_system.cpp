@@ -81,7 +81,7 @@ public:
 
     HotplugWait Wait(int timeoutMs) override
     {
-        pollfd watched {udev_monitor_get_fd(monitor_), POLLIN, 0};
+        pollfd watched{udev_monitor_get_fd(monitor_), POLLIN, 0};
         const int ready = ::poll(&watched, 1, timeoutMs);
         if (ready < 0)
             return errno == EINTR ? HotplugWait::Timeout : HotplugWait::Failed;

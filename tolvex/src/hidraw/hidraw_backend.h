@@ -13,13 +13,13 @@ class HidrawCore;
 
 struct HidrawTiming {
     // How long one read waits; also how long a reader may take to notice it should stop.
-    std::chrono::milliseconds readTimeout {50};
+    std::chrono::milliseconds readTimeout{50};
     // How long one wait for a hot-plug event lasts; also how long Stop may wait for the monitor.
-    std::chrono::milliseconds monitorWait {100};
+    std::chrono::milliseconds monitorWait{100};
     // How often the keyboards are enumerated again when the system cannot report hot-plug events.
-    std::chrono::milliseconds pollInterval {1000};
+    std::chrono::milliseconds pollInterval{1000};
     // How often a reader tries again to open a matching interface that would not open.
-    std::chrono::milliseconds reopenInterval {1000};
+    std::chrono::milliseconds reopenInterval{1000};
 };
 
 // The matching interfaces are enumerated at Start and after every hot-plug event; between events
