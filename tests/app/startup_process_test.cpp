@@ -9,6 +9,10 @@
 #include <sys/stat.h>
 #include <thread>
 
+#include <QCoreApplication>
+
+#include "app/instance_channel.h"
+#include "app/window_messages.h"
 #include "support/child_process.h"
 #include "support/emulator_process.h"
 
@@ -115,6 +119,19 @@ TEST_F(StartupProcessTest, ASecondStartShowsTheFirstAndEnds)
     EXPECT_EQ(second.Output().find("MSG_INIT"), std::string::npos) << "the second start built no window";
     EXPECT_TRUE(WaitUntil([&] { return Count(first.Output(), "MSG_OPEN shown") == 2; }));
     EXPECT_EQ(QuendelStarts(), 1);
+    EXPECT_TRUE(fs::exists("/dev/shm/sem.Tavrin_Event_Main_01"));
+    EXPECT_TRUE(fs::exists("/dev/shm/sem.Tavrin_Event_Main_208"));
+
+    // Messages without their exact check value are ignored.
+    int argc = 0;
+    QCoreApplication qt(argc, nullptr);
+    const std::string channel = (root_ / "runtime" / "Tavrin_Mutex_R2T").string();
+    EXPECT_EQ(app::SendInstanceMessage(channel, {app::MSG_OPEN, app::MSG_OPEN_CHECK + 1, 0}), 0u);
+    EXPECT_EQ(app::SendInstanceMessage(channel, {app::MSG_KILL, app::MSG_OPEN_CHECK, 0}), 0u);
+    EXPECT_EQ(app::SendInstanceMessage(channel, {0x1234, app::MSG_KILL_CHECK, 0}), 0u);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Count(first.Output(), "MSG_OPEN shown"), 2);
+    EXPECT_TRUE(first.Running());
 
     first.Signal(SIGTERM);
     EXPECT_EQ(first.WaitForExit(kPatience), 0);
