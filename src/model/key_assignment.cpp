@@ -1,0 +1,211 @@
+#include "model/key_assignment.h"
+
+#include <algorithm>
+
+#include "model/assignable_functions.h"
+#include "profiles/profile_data.h"
+
+namespace tavrin::model {
+namespace {
+
+constexpr KeyBlockEntry kDisabledEntry{0x00, 0x00, 0x00};
+
+void PutEntry(KeyBlockBytes& block, std::size_t position, const KeyBlockEntry& entry)
+{
+    block[position * 3] = entry.type;
+    block[position * 3 + 1] = entry.b1;
+    block[position * 3 + 2] = entry.b2;
+}
+
+// The entry a key-kind assignment (another key, a mouse action) writes.
+KeyBlockEntry KeyTargetEntry(KeyCode target)
+{
+    if (const std::uint8_t bit = ModifierBitOfKey(target))
+        return {0x02, 0x01, bit};
+    switch (target) {
+    case kMouseLeft:
+        return {0x01, 0x01, 0x01};
+    case kMouseRight:
+        return {0x01, 0x01, 0x02};
+    case kMouseMiddle:
+        return {0x01, 0x01, 0x04};
+    case kWheelUp:
+        return {0x01, 0x05, 0x01};
+    case kWheelDown:
+        return {0x01, 0x05, 0xFF};
+    default:
+        break;
+    }
+    const Usage usage = UsageOfKeyCode(target);
+    return {0x02, 0x02, usage.page == 7 ? static_cast<std::uint8_t>(usage.id) : std::uint8_t{0}};
+}
+
+KeyBlockEntry EntryForRecord(const KeyRecord& record, const KeyBlockEntry& defaultEntry, const MacroList& macros)
+{
+    switch (record.kind) {
+    case KIND_DEFAULT:
+    case KIND_PROGRAM:  // launching a program is done on the PC; the key keeps its function
+        return defaultEntry;
+    case KIND_DISABLED:
+    case KIND_TEXT:
+        return kDisabledEntry;
+    case KIND_KEY:
+        return KeyTargetEntry(static_cast<KeyCode>(record.value));
+    case KIND_MACRO:
+        return {
+            0x05, 0x01, static_cast<std::uint8_t>(FindMacroPosition(macros, static_cast<std::uint16_t>(record.value)))};
+    case KIND_STOP_MACRO:
+        return {0x05, 0x02, 0x00};
+    case KIND_MEDIA:
+        if (const auto media = MediaFunction(static_cast<int>(record.value)))
+            return {0x03, static_cast<std::uint8_t>(media->usage), static_cast<std::uint8_t>(media->usage >> 8)};
+        return defaultEntry;
+    case KIND_FUNCTION:
+        return {0x05, 0x05, static_cast<std::uint8_t>(record.value)};
+    default:
+        return defaultEntry;  // kinds the keyboard does not know
+    }
+}
+
+}  // namespace
+
+KeyBlockEntry EntryAt(const KeyBlockBytes& block, std::size_t position)
+{
+    return {block[position * 3], block[position * 3 + 1], block[position * 3 + 2]};
+}
+
+KeyCode EntryIdentity(const KeyBlockEntry& entry)
+{
+    switch (entry.type) {
+    case 1:
+        if (entry.b1 == 1 && (entry.b2 == 1 || entry.b2 == 2 || entry.b2 == 4))
+            return entry.b2 == 1 ? kMouseLeft : entry.b2 == 2 ? kMouseRight : kMouseMiddle;
+        if (entry.b1 == 5 && (entry.b2 == 1 || entry.b2 == 0xFF))
+            return entry.b2 == 1 ? kWheelUp : kWheelDown;
+        return kNoKey;
+    case 2:
+        return entry.b1 == 2 ? KeyCodeOfUsage(7, entry.b2) : ModifierKeyCode(entry.b2);
+    case 3:
+        return KeyCodeOfUsage(12, static_cast<std::uint16_t>(entry.b1 | entry.b2 << 8));
+    case 4:
+        return KeyCodeOfUsage(1, static_cast<std::uint16_t>(entry.b1 | entry.b2 << 8));
+    case 5:
+        return entry.b1 == 0xA2 ? static_cast<KeyCode>(510 + entry.b2) : kNoKey;
+    default:
+        return kNoKey;
+    }
+}
+
+KeyBlockBytes EncodeKeyBlock(KeyBlockRecords records, const MacroList& macros, const KeyBlockBytes& defaults)
+{
+    KeyBlockBytes block = defaults;
+    for (std::size_t position = 0; position < kKeyBlockPositions; ++position) {
+        const KeyBlockEntry defaultEntry = EntryAt(defaults, position);
+        const KeyCode identity = EntryIdentity(defaultEntry);
+        if (identity == kNoKey)
+            continue;
+        const KeyIndex index = IndexFromCode(identity);
+        if (index >= kKeyTableRows)
+            continue;
+        PutEntry(block, position, EntryForRecord(records[index], defaultEntry, macros));
+    }
+    return block;
+}
+
+void DecodeKeyBlock(
+    const KeyBlockBytes& block, std::span<KeyRecord, kRecordsPerBlock> records, const KeyBlockBytes& defaults)
+{
+    std::fill(records.begin(), records.end(), KeyRecord{});
+    for (int g = 0; g < static_cast<int>(kGKeyCount); ++g) {
+        records[GRecord(g, 0)].aux = GCode(g, 0);
+        records[GRecord(g, 1)].aux = GCode(g, 1);
+    }
+    for (std::size_t position = 0; position < kKeyBlockPositions; ++position) {
+        const KeyBlockEntry entry = EntryAt(block, position);
+        const KeyBlockEntry defaultEntry = EntryAt(defaults, position);
+        if (entry == defaultEntry)
+            continue;
+        const KeyIndex index = IndexFromCode(EntryIdentity(defaultEntry));
+        if (index == 0 || index >= kKeyTableRows)
+            continue;
+        KeyRecord& record = records[index];
+        record.kind = KIND_DISABLED;
+        record.value = 0;
+        switch (entry.type) {
+        case 5:
+            if (entry.b1 == 0x01) {
+                record.kind = KIND_MACRO;
+                record.value = entry.b2 + 1u;  // decoded macros have id = position + 1
+            } else if (entry.b1 == 0x02) {
+                record.kind = KIND_STOP_MACRO;
+            } else if (entry.b1 == 0x05) {
+                record.kind = KIND_FUNCTION;
+                record.value = entry.b2;
+            }
+            break;
+        case 3:
+            if (const auto media = MediaIndexOfUsage(static_cast<std::uint16_t>(entry.b1 | entry.b2 << 8))) {
+                record.kind = KIND_MEDIA;
+                record.value = static_cast<std::uint32_t>(*media);
+            }
+            break;
+        case 1:
+            if (const KeyCode mouse = EntryIdentity(entry)) {
+                record.kind = KIND_KEY;
+                record.value = mouse;
+            }
+            break;
+        case 2:
+            if (const KeyCode target = EntryIdentity(entry)) {
+                record.kind = KIND_KEY;
+                record.value = target;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void StoreAssignment(profiles::ProfileData& working, int profile, std::size_t record, std::uint16_t kind,
+    std::uint16_t aux, std::uint32_t value, std::optional<std::u16string> text)
+{
+    if (profile < 0 || profile >= static_cast<int>(kRecordBlocks) || record >= kRecordsPerBlock)
+        return;
+    std::lock_guard lock(working.lock);
+    const std::size_t number = RecordNumber(profile, record);
+    const bool keepsText = kind == KIND_PROGRAM || kind == KIND_TEXT;
+    working.SetText(number, keepsText ? std::move(text) : std::nullopt);
+    KeyRecord& target = working.records[number];
+    target.kind = kind;
+    target.aux = aux;
+    target.value = value;
+}
+
+void ClearProfileAssignments(profiles::ProfileData& working, int profile, int bank)
+{
+    if (profile < 0 || profile >= static_cast<int>(kRecordBlocks) || bank < 0 || bank > 1)
+        return;
+    std::lock_guard lock(working.lock);
+    for (const KeyButton& button : KeyButtonsInOrder())
+        working.Record(profile, IndexFromCode(button.code)) = KeyRecord{};
+    for (int g = 0; g < static_cast<int>(kGKeyCount); ++g)
+        working.Record(profile, GRecord(g, bank)) = KeyRecord{};
+}
+
+bool KeysPlayingMacro(profiles::ProfileData& working, int activeProfile, std::uint16_t macroId)
+{
+    const int block = std::clamp(activeProfile, 0, static_cast<int>(kRecordBlocks) - 1);
+    const std::size_t first = RecordNumber(block, 0);
+    std::lock_guard lock(working.lock);
+    for (std::size_t number = first; number < kRecordCount; ++number) {
+        if (number == first + kFirstGRecord)
+            continue;
+        const KeyRecord& record = working.records[number];
+        if (record.kind == KIND_MACRO && (record.value & 0xFFFF) == macroId)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace tavrin::model

@@ -1,0 +1,154 @@
+// The download of key maps and macros through the real library into a real emulator, checked
+// against the emulator's memory.
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "device/device_session.h"
+#include "model/macro_download.h"
+#include "platform/tolvex_binding.h"
+#include "profiles/profile_data.h"
+#include "state_file.h"
+#include "support/control_route.h"
+#include "support/emulator_process.h"
+
+namespace tavrin::model {
+namespace {
+
+class RecordedMessages final : public UserMessages {
+public:
+    void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+void CopyInto(profiles::ProfileData& target, const profiles::ProfileData& source)
+{
+    target.records = source.records;
+    target.macros = source.macros;
+}
+
+MacroRecord Macro(std::uint16_t id, std::u16string_view name, std::initializer_list<MacroAction> actions)
+{
+    MacroRecord record = EmptyMacroRecord();
+    record.id = id;
+    record.cycles = 3;
+    SetMacroName(record, name);
+    for (const MacroAction& action : actions)
+        record.actions[record.actionCount++] = action;
+    return record;
+}
+
+class MacroDownloadEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(emulator_.Start());
+        ::setenv("TOLVEX_EMULATOR", emulator_.SocketPath().c_str(), 1);
+        binding_ = platform::BindTolvexLibrary(testing::BinaryFolder());
+        ASSERT_EQ(binding_.result, platform::BindResult::Bound);
+        link_ = std::make_unique<device::DeviceLink>(*binding_.service, timer_);
+        commands_ = std::make_unique<device::DeviceCommands>(*link_);
+        activeProfile_ = std::make_unique<profiles::ActiveProfile>(*commands_);
+        download_ = std::make_unique<MacroDownload>(*commands_, *activeProfile_, defaults_, messages_);
+        testing::RouteControlRepliesTo(link_.get());
+        testing::RegisterControlRoute(*binding_.service);
+
+        working_.macros = {Macro(1, u"Copy & paste", {{0, 0x01D, 0}, {20, 0x02E, 0}, {20, 0x02E, 1}, {0, 0x01D, 1}}),
+            Macro(2, u"Click", {{0, kMouseLeft, 0}, {100, kMouseLeft, 1}})};
+        working_.Record(0, IndexFromCode(0x01E)) = {KIND_KEY, 0, 0x138, 0, 0};
+        working_.Record(1, IndexFromCode(0x030)) = {KIND_MACRO, 0, 2, 0, 0};
+        working_.Record(2, IndexFromCode(0x02E)) = {KIND_MEDIA, 0, 7, 0, 0};
+        CopyInto(applied_, working_);
+        download_->SetCapacity(16384);
+    }
+
+    void TearDown() override
+    {
+        if (binding_.service)
+            binding_.service->End();
+        testing::RouteControlRepliesTo(nullptr);
+        ::unsetenv("TOLVEX_EMULATOR");
+    }
+
+    tolvex::emu::KeyboardMemory Memory()
+    {
+        std::string error;
+        auto memory = tolvex::emu::DecodeState(emulator_.Control("dump"), error);
+        EXPECT_TRUE(memory) << error;
+        return memory.value_or(tolvex::emu::KeyboardMemory{});
+    }
+
+    KeyBlockBytes Expected(int profile)
+    {
+        return EncodeKeyBlock(KeyBlockRecords(&applied_.records[RecordNumber(profile, 0)], kRecordsPerBlock),
+            working_.macros, BuiltInDefaultKeyBlock());
+    }
+
+    testing::EmulatorProcess emulator_;
+    platform::TolvexBinding binding_;
+    device::SystemTimer timer_;
+    std::unique_ptr<device::DeviceLink> link_;
+    std::unique_ptr<device::DeviceCommands> commands_;
+    std::unique_ptr<profiles::ActiveProfile> activeProfile_;
+    std::unique_ptr<MacroDownload> download_;
+    DefaultKeyBlock defaults_;
+    RecordedMessages messages_;
+    profiles::ProfileData working_;
+    profiles::ProfileData applied_;
+};
+
+TEST_F(MacroDownloadEndToEnd, AllProfilesAndTheMacrosLandInTheKeyboard)
+{
+    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    EXPECT_TRUE(messages_.shown.empty());
+    const auto memory = Memory();
+    const auto block = EncodeMacroBlock(applied_.macros, true, ComputeMacroBlockSizes(applied_.macros).withNames);
+    ASSERT_GE(memory.macros.size(), block.size());
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), memory.macros.begin()));
+    for (int profile = 0; profile < 3; ++profile)
+        EXPECT_TRUE(
+            std::equal(memory.keymaps[profile].begin(), memory.keymaps[profile].end(), Expected(profile).begin()))
+            << "profile " << profile;
+    EXPECT_EQ(EntryAt(Expected(1), 52), (KeyBlockEntry{0x05, 0x01, 0x01})) << "B plays the macro at position 1";
+
+    const MacroList back = download_->ReadMacroBlock(u"Macro ");
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(MacroName(back[0]), u"Copy & paste");
+    EXPECT_EQ(back[1].id, 2);
+    EXPECT_EQ(back[1].actionCount, 2);
+    EXPECT_EQ(back[1].actions[1].delay, 100u);
+    EXPECT_EQ(back[0].cycles, 3);
+}
+
+TEST_F(MacroDownloadEndToEnd, OnlyTheActiveProfileIsWrittenWhenAsked)
+{
+    emulator_.Control("profile 1");
+    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, false));
+    const auto memory = Memory();
+    EXPECT_TRUE(std::equal(memory.keymaps[1].begin(), memory.keymaps[1].end(), Expected(1).begin()));
+    EXPECT_TRUE(std::equal(memory.keymaps[0].begin(), memory.keymaps[0].end(), BuiltInDefaultKeyBlock().begin()))
+        << "profile 0 untouched";
+}
+
+TEST_F(MacroDownloadEndToEnd, TooLittleMemoryRefusesOrDropsTheNames)
+{
+    download_->SetCapacity(0);
+    EXPECT_FALSE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    ASSERT_EQ(messages_.shown, std::vector<std::string>{kMacroSpaceExceeded});
+    EXPECT_NE(emulator_.Control("status").find("requests answered: 0"), std::string::npos) << "nothing sent";
+
+    const MacroBlockSizes sizes = ComputeMacroBlockSizes(applied_.macros);
+    download_->SetCapacity(static_cast<std::uint32_t>(sizes.withNames - 1));
+    EXPECT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    EXPECT_EQ(messages_.shown.back(), kMacroNamesDropped);
+    const MacroList back = download_->ReadMacroBlock(u"Macro ");
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(MacroName(back[0]), u"Macro 1");
+}
+
+TEST_F(MacroDownloadEndToEnd, AnEmptyKeyboardHoldsNoMacros)
+{
+    EXPECT_TRUE(download_->ReadMacroBlock(u"Macro").empty());
+}
+
+}  // namespace
+}  // namespace tavrin::model
