@@ -67,6 +67,22 @@ KeyBlockEntry EntryForRecord(const KeyRecord& record, const KeyBlockEntry& defau
     }
 }
 
+// A mouse entry as a mouse action; pairs the keyboard does not list are read as the nearest one:
+// the lowest button bit (left when none), and the wheel by the sign of its step.
+KeyCode MouseActionOfEntry(const KeyBlockEntry& entry)
+{
+    if (entry.b1 == 0x01) {
+        if (entry.b2 & 0x01)
+            return kMouseLeft;
+        if (entry.b2 & 0x02)
+            return kMouseRight;
+        return entry.b2 & 0x04 ? kMouseMiddle : kMouseLeft;
+    }
+    if (entry.b1 == 0x05)
+        return entry.b2 & 0x80 ? kWheelDown : kWheelUp;
+    return kNoKey;
+}
+
 }  // namespace
 
 KeyBlockEntry EntryAt(const KeyBlockBytes& block, std::size_t position)
@@ -150,7 +166,7 @@ void DecodeKeyBlock(
             }
             break;
         case 1:
-            if (const KeyCode mouse = EntryIdentity(entry)) {
+            if (const KeyCode mouse = MouseActionOfEntry(entry)) {
                 record.kind = KIND_KEY;
                 record.value = mouse;
             }

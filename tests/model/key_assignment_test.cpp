@@ -91,6 +91,10 @@ TEST(KeyBlock, EntriesReadFromTheKeyboardBecomeRecords)
         {"a media usage", {0x03, 0xE2, 0x00}, KIND_MEDIA, 7},
         {"a usage outside the media list", {0x03, 0x8B, 0x01}, KIND_DISABLED, 0},
         {"an unknown special entry", {0x05, 0x07, 0x01}, KIND_DISABLED, 0},
+        {"the wheel down", {0x01, 0x05, 0xFF}, KIND_KEY, kWheelDown},
+        {"an unlisted button pair", {0x01, 0x01, 0x06}, KIND_KEY, kMouseRight},
+        {"an unlisted wheel step", {0x01, 0x05, 0x02}, KIND_KEY, kWheelUp},
+        {"an unlisted mouse entry", {0x01, 0x07, 0x01}, KIND_DISABLED, 0},
         {"an unknown type", {0x09, 0x01, 0x02}, KIND_DISABLED, 0},
     };
     for (const Case& item : cases) {
