@@ -8,8 +8,7 @@
 #include "device/device_link.h"
 #include "device/device_memory.h"
 #include "device/device_report.h"
-#include "platform/tolvex_binding.h"
-#include "support/control_route.h"
+#include "support/attached_link.h"
 #include "support/emulator_process.h"
 #include "support/tolvex_library.h"
 
@@ -94,31 +93,20 @@ BENCHMARK(BM_RequestWriteOneAndReply)->Unit(benchmark::kMicrosecond)->Repetition
 // The same request through the program's transaction: device count, key, reply slot and checks.
 void BM_ExchangeReport(benchmark::State& state)
 {
-    tavrin::testing::EmulatorProcess emulator;
-    if (!AttachEmulator(state, emulator))
-        return;
-    auto binding = tavrin::platform::BindTolvexLibrary(tavrin::testing::BinaryFolder());
-    if (binding.result != tavrin::platform::BindResult::Bound) {
-        state.SkipWithError("libTolvex.so did not bind");
+    tavrin::testing::AttachedLink attached;
+    if (const std::string failure = attached.Attach(); !failure.empty()) {
+        state.SkipWithError(failure.c_str());
         return;
     }
-    SystemTimer timer;
-    DeviceLink link(*binding.service, timer);
-    tavrin::testing::RouteControlRepliesTo(&link);
-    tavrin::testing::RegisterControlRoute(*binding.service);
-
     const DeviceReport request = SettingsRead();
     std::array<std::uint8_t, kReportSize> reply{};
     std::uint32_t copied = 0;
     for (auto _ : state) {
-        if (link.ExchangeReport(ReportBytes(request), reply, copied) != 1) {
+        if (attached.Link().ExchangeReport(ReportBytes(request), reply, copied) != 1) {
             state.SkipWithError("no reply");
             break;
         }
     }
-    binding.service->End();
-    tavrin::testing::RouteControlRepliesTo(nullptr);
-    ::unsetenv("TOLVEX_EMULATOR");
 }
 BENCHMARK(BM_ExchangeReport)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 

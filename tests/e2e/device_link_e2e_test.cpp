@@ -5,10 +5,8 @@
 
 #include "device/device_commands.h"
 #include "device/result_codes.h"
-#include "platform/tolvex_binding.h"
 #include "profiles/active_profile.h"
-#include "support/control_route.h"
-#include "support/emulator_process.h"
+#include "support/attached_link.h"
 
 namespace tavrin::device {
 namespace {
@@ -17,29 +15,14 @@ class DeviceLinkEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(emulator_.Start());
-        ::setenv("TOLVEX_EMULATOR", emulator_.SocketPath().c_str(), 1);
-        binding_ = platform::BindTolvexLibrary(testing::BinaryFolder());
-        ASSERT_EQ(binding_.result, platform::BindResult::Bound) << binding_.detail;
-        link_ = std::make_unique<DeviceLink>(*binding_.service, timer_);
-        commands_ = std::make_unique<DeviceCommands>(*link_);
-        testing::RouteControlRepliesTo(link_.get());
-        testing::RegisterControlRoute(*binding_.service);
+        const std::string failure = attached_.Attach();
+        ASSERT_TRUE(failure.empty()) << failure;
+        commands_ = &attached_.Commands();
     }
 
-    void TearDown() override
-    {
-        if (binding_.service)
-            binding_.service->End();
-        testing::RouteControlRepliesTo(nullptr);
-        ::unsetenv("TOLVEX_EMULATOR");
-    }
-
-    testing::EmulatorProcess emulator_;
-    platform::TolvexBinding binding_;
-    SystemTimer timer_;
-    std::unique_ptr<DeviceLink> link_;
-    std::unique_ptr<DeviceCommands> commands_;
+    testing::AttachedLink attached_;
+    testing::EmulatorProcess& emulator_ = attached_.Emulator();
+    DeviceCommands* commands_ = nullptr;
 };
 
 std::vector<std::uint8_t> Pattern(std::size_t count, std::uint8_t seed)

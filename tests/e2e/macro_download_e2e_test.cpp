@@ -1,15 +1,12 @@
 // The download of key maps and macros through the real library into a real emulator, checked
 // against the emulator's memory.
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "device/device_session.h"
 #include "model/macro_download.h"
-#include "platform/tolvex_binding.h"
 #include "profiles/profile_data.h"
 #include "state_file.h"
-#include "support/control_route.h"
-#include "support/emulator_process.h"
+#include "support/attached_link.h"
 
 namespace tavrin::model {
 namespace {
@@ -41,16 +38,10 @@ class MacroDownloadEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(emulator_.Start());
-        ::setenv("TOLVEX_EMULATOR", emulator_.SocketPath().c_str(), 1);
-        binding_ = platform::BindTolvexLibrary(testing::BinaryFolder());
-        ASSERT_EQ(binding_.result, platform::BindResult::Bound);
-        link_ = std::make_unique<device::DeviceLink>(*binding_.service, timer_);
-        commands_ = std::make_unique<device::DeviceCommands>(*link_);
-        activeProfile_ = std::make_unique<profiles::ActiveProfile>(*commands_);
-        download_ = std::make_unique<MacroDownload>(*commands_, *activeProfile_, defaults_, messages_);
-        testing::RouteControlRepliesTo(link_.get());
-        testing::RegisterControlRoute(*binding_.service);
+        const std::string failure = attached_.Attach();
+        ASSERT_TRUE(failure.empty()) << failure;
+        activeProfile_ = std::make_unique<profiles::ActiveProfile>(attached_.Commands());
+        download_ = std::make_unique<MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
 
         working_.macros = {Macro(1, u"Copy & paste", {{0, 0x01D, 0}, {20, 0x02E, 0}, {20, 0x02E, 1}, {0, 0x01D, 1}}),
             Macro(2, u"Click", {{0, kMouseLeft, 0}, {100, kMouseLeft, 1}})};
@@ -59,14 +50,6 @@ protected:
         working_.Record(2, IndexFromCode(0x02E)) = {KIND_MEDIA, 0, 7, 0, 0};
         CopyInto(applied_, working_);
         download_->SetCapacity(16384);
-    }
-
-    void TearDown() override
-    {
-        if (binding_.service)
-            binding_.service->End();
-        testing::RouteControlRepliesTo(nullptr);
-        ::unsetenv("TOLVEX_EMULATOR");
     }
 
     tolvex::emu::KeyboardMemory Memory()
@@ -83,11 +66,8 @@ protected:
             working_.macros, BuiltInDefaultKeyBlock());
     }
 
-    testing::EmulatorProcess emulator_;
-    platform::TolvexBinding binding_;
-    device::SystemTimer timer_;
-    std::unique_ptr<device::DeviceLink> link_;
-    std::unique_ptr<device::DeviceCommands> commands_;
+    testing::AttachedLink attached_;
+    testing::EmulatorProcess& emulator_ = attached_.Emulator();
     std::unique_ptr<profiles::ActiveProfile> activeProfile_;
     std::unique_ptr<MacroDownload> download_;
     DefaultKeyBlock defaults_;
