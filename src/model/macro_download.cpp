@@ -52,19 +52,19 @@ bool MacroDownload::DownloadKeysAndMacros(
     return lastResult == device::kDeviceOk;
 }
 
-MacroList MacroDownload::ReadMacroBlock(std::u16string_view namePrefix)
+std::optional<MacroList> MacroDownload::ReadMacroBlock(std::u16string_view namePrefix)
 {
     std::vector<std::uint8_t> header(kMacroBlockHeaderSize);
     if (commands_.ReadMacroArea(header) != device::kDeviceOk)
-        return {};
+        return std::nullopt;
     if ((header[0] | header[1] << 8) != kMacroBlockMagic)
-        return {};
+        return MacroList{};
     const std::size_t length = static_cast<std::size_t>(header[2] | header[3] << 8);
     if (length < kMacroBlockHeaderSize)
-        return {};
+        return MacroList{};
     std::vector<std::uint8_t> block(length);
     if (commands_.ReadMacroArea(block) != device::kDeviceOk)
-        return {};
+        return std::nullopt;
     return DecodeMacroBlock(block, namePrefix);
 }
 

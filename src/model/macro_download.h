@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device/device_commands.h"
@@ -44,9 +45,9 @@ public:
     // under its lock (taken before the applied one). True when the last key block was written.
     bool DownloadKeysAndMacros(profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles);
 
-    // The keyboard's macros; an empty list when it holds none or the read fails. Records without
-    // a name get `namePrefix` and their position + 1.
-    MacroList ReadMacroBlock(std::u16string_view namePrefix);
+    // The keyboard's macros: an empty list when it holds none, nothing when a read fails. Records
+    // without a name get `namePrefix` and their position + 1.
+    std::optional<MacroList> ReadMacroBlock(std::u16string_view namePrefix);
 
 private:
     device::DeviceCommands& commands_;

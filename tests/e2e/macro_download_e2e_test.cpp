@@ -7,15 +7,12 @@
 #include "profiles/profile_data.h"
 #include "state_file.h"
 #include "support/attached_link.h"
+#include "support/recorded_messages.h"
 
 namespace tavrin::model {
 namespace {
 
-class RecordedMessages final : public UserMessages {
-public:
-    void ShowMessage(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
+using testing::RecordedMessages;
 
 void CopyInto(profiles::ProfileData& target, const profiles::ProfileData& source)
 {
@@ -90,7 +87,7 @@ TEST_F(MacroDownloadEndToEnd, AllProfilesAndTheMacrosLandInTheKeyboard)
             << "profile " << profile;
     EXPECT_EQ(EntryAt(Expected(1), 52), (KeyBlockEntry{0x05, 0x01, 0x01})) << "B plays the macro at position 1";
 
-    const MacroList back = download_->ReadMacroBlock(u"Macro ");
+    const MacroList back = download_->ReadMacroBlock(u"Macro ").value_or(MacroList{});
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(MacroName(back[0]), u"Copy & paste");
     EXPECT_EQ(back[1].id, 2);
@@ -120,14 +117,18 @@ TEST_F(MacroDownloadEndToEnd, TooLittleMemoryRefusesOrDropsTheNames)
     download_->SetCapacity(static_cast<std::uint32_t>(sizes.withNames - 1));
     EXPECT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true));
     EXPECT_EQ(messages_.shown.back(), kMacroNamesDropped);
-    const MacroList back = download_->ReadMacroBlock(u"Macro ");
+    const MacroList back = download_->ReadMacroBlock(u"Macro ").value_or(MacroList{});
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(MacroName(back[0]), u"Macro 1");
 }
 
 TEST_F(MacroDownloadEndToEnd, AnEmptyKeyboardHoldsNoMacros)
 {
-    EXPECT_TRUE(download_->ReadMacroBlock(u"Macro").empty());
+    const std::optional<MacroList> none = download_->ReadMacroBlock(u"Macro");
+    ASSERT_TRUE(none.has_value()) << "a keyboard without a block is read successfully";
+    EXPECT_TRUE(none->empty());
+    emulator_.Control("unplug");
+    EXPECT_FALSE(download_->ReadMacroBlock(u"Macro").has_value()) << "a failed read is not an empty keyboard";
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#include "profiles/working_file.h"
+
+#include <filesystem>
+
+#include "profiles/profile_file.h"
+
+namespace tavrin::profiles {
+
+std::string WorkingFolder(const std::string& documentsFolder)
+{
+    const std::string folder = documentsFolder + "/" + kWorkingFolderName;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return folder;
+}
+
+std::string WorkingFilePath(const std::string& documentsFolder, int /*profile*/)
+{
+    return WorkingFolder(documentsFolder) + "/$Profile0";
+}
+
+bool SaveWorkingFile(ProfileData& working, const std::string& workingFile)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(workingFile, error))
+        return false;
+    return SaveProfileFile(workingFile, working);
+}
+
+}  // namespace tavrin::profiles

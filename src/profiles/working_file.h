@@ -1,0 +1,22 @@
+// The working file: the profile file in which the program keeps the working copy between runs. One
+// file serves all three profiles.
+#pragma once
+
+#include <string>
+
+#include "profiles/profile_data.h"
+
+namespace tavrin::profiles {
+
+inline constexpr const char* kWorkingFolderName = "Tavrin_R2T";
+
+// The folder "Tavrin_R2T" of the documents folder, created when missing.
+std::string WorkingFolder(const std::string& documentsFolder);
+// The working file of any profile: every profile shares "$Profile0".
+std::string WorkingFilePath(const std::string& documentsFolder, int profile = 0);
+
+// Writes the working copy to the working file, but only when that file exists already; false
+// otherwise or when the write fails (the old file is then intact).
+bool SaveWorkingFile(ProfileData& working, const std::string& workingFile);
+
+}  // namespace tavrin::profiles
