@@ -1,0 +1,178 @@
+// Reading the keyboard into profile files and restoring them, through the real library into a real
+// emulator.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "model/key_table.h"
+#include "profiles/profile_file.h"
+#include "profiles/profile_transfer.h"
+#include "support/attached_link.h"
+#include "support/recorded_messages.h"
+#include "support/temporary_folder.h"
+
+namespace tavrin::profiles {
+namespace {
+
+using model::KeyRecord;
+using model::MacroRecord;
+
+MacroRecord Macro(
+    std::uint16_t id, std::u16string_view name, std::uint8_t cycles, std::initializer_list<model::MacroAction> actions)
+{
+    MacroRecord record = model::EmptyMacroRecord();
+    record.id = id;
+    record.cycles = cycles;
+    model::SetMacroName(record, name);
+    for (const model::MacroAction& action : actions)
+        record.actions[record.actionCount++] = action;
+    return record;
+}
+
+// Assignments in all three profiles, of every kind the keyboard stores, and two macros.
+void FillSample(ProfileData& data)
+{
+    CreateDefaultProfileData(data);
+    data.macros = {Macro(1, u"Copy", 2, {{0, 0x01D, 0}, {30, 0x02E, 0}, {30, 0x02E, 1}, {0, 0x01D, 1}}),
+        Macro(
+            2, u"Double click", 1, {{0, model::kMouseLeft, 0}, {50, model::kMouseLeft, 1}, {0, model::kMouseLeft, 0}})};
+    auto set = [&](int profile, model::KeyCode key, KeyRecord record) {
+        data.Record(profile, model::IndexFromCode(key)) = record;
+    };
+    set(0, 0x01E, {model::KIND_KEY, 0, 0x030, 0, 0});  // A types B
+    set(0, 0x03B, {model::KIND_MACRO, 0, 1, 0, 0});    // F1 plays "Copy"
+    set(1, 0x01F, {model::KIND_DISABLED, 0, 0, 0, 0});
+    set(1, 0x010, {model::KIND_MEDIA, 0, 3, 0, 0});
+    set(1, 0x03C, {model::KIND_MACRO, 0, 2, 0, 0});
+    set(2, 0x020, {model::KIND_STOP_MACRO, 0, 0, 0, 0});
+    set(2, 0x011, {model::KIND_FUNCTION, 0, 4, 0, 0});
+    set(2, 0x012, {model::KIND_KEY, 0, model::kMouseRight, 0, 0});
+}
+
+class ProfileTransferEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string failure = attached_.Attach();
+        ASSERT_TRUE(failure.empty()) << failure;
+        activeProfile_ = std::make_unique<ActiveProfile>(attached_.Commands());
+        download_ = std::make_unique<model::MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
+        download_->SetCapacity(16384);
+        transfer_ = std::make_unique<ProfileTransfer>(
+            attached_.Commands(), *activeProfile_, defaults_, *download_, messages_);
+        CreateDefaultProfileData(*working_);
+    }
+
+    std::string SampleFile()
+    {
+        auto sample = std::make_unique<ProfileData>();
+        FillSample(*sample);
+        const std::string path = folder_.File("sample.tvn");
+        EXPECT_TRUE(SaveProfileFile(path, *sample));
+        return path;
+    }
+
+    std::unique_ptr<ProfileData> ReadBack()
+    {
+        const std::string path = folder_.File("back.tvn");
+        EXPECT_TRUE(transfer_->ReadKeyboardToFile(path, u"Macro "));
+        EXPECT_EQ(ValidateProfileFile(path, messages_), kProfileFileAccepted);
+        auto back = std::make_unique<ProfileData>();
+        EXPECT_TRUE(LoadProfileFile(path, *back));
+        return back;
+    }
+
+    testing::AttachedLink attached_;
+    testing::TemporaryFolder folder_;
+    testing::RecordedMessages messages_;
+    model::DefaultKeyBlock defaults_;
+    std::unique_ptr<ActiveProfile> activeProfile_;
+    std::unique_ptr<model::MacroDownload> download_;
+    std::unique_ptr<ProfileTransfer> transfer_;
+    std::unique_ptr<ProfileData> working_ = std::make_unique<ProfileData>();
+    std::unique_ptr<ProfileData> applied_ = std::make_unique<ProfileData>();
+};
+
+TEST_F(ProfileTransferEndToEnd, AFactoryKeyboardReadsAsAnEmptyFileWithGCodesInEveryProfile)
+{
+    const std::unique_ptr<ProfileData> back = ReadBack();
+    EXPECT_TRUE(back->macros.empty());
+    for (int block = 0; block < 4; ++block)
+        for (std::size_t r = 0; r < model::kRecordsPerBlock; ++r) {
+            const KeyRecord& record = back->Record(block, r);
+            const bool gRecord = r >= model::kFirstGRecord && r < model::kFirstGRecord + 18;
+            const std::uint16_t aux = gRecord && block < 3
+                ? model::GCode(
+                    static_cast<int>((r - model::kFirstGRecord) % 9), static_cast<int>((r - model::kFirstGRecord) / 9))
+                : 0;
+            EXPECT_EQ(record, (KeyRecord{0, aux, 0, 0, 0})) << "block " << block << " record " << r;
+        }
+}
+
+TEST_F(ProfileTransferEndToEnd, ARestoredFileReadsBackWithTheSameAssignmentsAndMacros)
+{
+    const std::string workingFile = folder_.File("$Profile0");
+    ASSERT_TRUE(CreateDefaultProfileFile(workingFile));
+    ASSERT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused"), RestoreOutcome::Applied);
+    EXPECT_TRUE(messages_.shown.empty());
+    EXPECT_EQ(working_->macros.size(), 2u);
+    std::ifstream a(workingFile, std::ios::binary), b(folder_.File("sample.tvn"), std::ios::binary);
+    EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}))
+        << "the working file holds what was restored";
+
+    auto expected = std::make_unique<ProfileData>();
+    FillSample(*expected);
+    const std::unique_ptr<ProfileData> back = ReadBack();
+    for (int block = 0; block < 3; ++block)
+        for (std::size_t r = 0; r < model::kFirstGRecord; ++r)
+            EXPECT_EQ(back->Record(block, r), expected->Record(block, r)) << "block " << block << " record " << r;
+    ASSERT_EQ(back->macros.size(), 2u);
+    for (std::size_t m = 0; m < 2; ++m) {
+        EXPECT_EQ(model::MacroName(back->macros[m]), model::MacroName(expected->macros[m]));
+        EXPECT_EQ(back->macros[m].cycles, expected->macros[m].cycles);
+        EXPECT_EQ(back->macros[m].actionCount, expected->macros[m].actionCount);
+        EXPECT_TRUE(std::equal(expected->macros[m].actions,
+            expected->macros[m].actions + expected->macros[m].actionCount, back->macros[m].actions))
+            << "macro " << m;
+    }
+}
+
+TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKeyboard)
+{
+    working_->macros = {Macro(7, u"mine", 1, {})};
+    std::string bytes(40000, '\0');
+    std::ofstream(folder_.File("bad.tvn"), std::ios::binary) << bytes;
+    ASSERT_EQ(
+        transfer_->Restore(folder_.File("bad.tvn"), *working_, *applied_, "", "refused"), RestoreOutcome::Rejected);
+    EXPECT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown.back(), "refused") << "after the format message";
+
+    // Header intact, body cut short: validation passes, loading does not.
+    const std::string sample = SampleFile();
+    std::filesystem::resize_file(sample, 40000);
+    messages_.shown.clear();
+    ASSERT_EQ(transfer_->Restore(sample, *working_, *applied_, "", "refused"), RestoreOutcome::Rejected);
+    EXPECT_EQ(messages_.shown, std::vector<std::string>{"refused"});
+    EXPECT_EQ(model::MacroName(working_->macros.at(0)), u"mine");
+    EXPECT_NE(attached_.Emulator().Control("status").find("requests answered: 0"), std::string::npos);
+}
+
+TEST_F(ProfileTransferEndToEnd, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFileWhole)
+{
+    const std::string workingFile = folder_.File("$Profile0");
+    ASSERT_TRUE(CreateDefaultProfileFile(workingFile));
+    attached_.Emulator().Control("fault unplug-after 4");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(
+        transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused"), RestoreOutcome::NotApplied);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(ValidateProfileFile(workingFile, messages_), kProfileFileAccepted);
+    EXPECT_EQ(std::filesystem::file_size(workingFile), std::filesystem::file_size(folder_.File("sample.tvn")));
+
+    EXPECT_FALSE(transfer_->ReadKeyboardToFile(folder_.File("none.tvn"), u"Macro "));
+    EXPECT_FALSE(std::filesystem::exists(folder_.File("none.tvn"))) << "a failed read writes no file";
+}
+
+}  // namespace
+}  // namespace tavrin::profiles
