@@ -316,6 +316,19 @@ bool DecodeProfileFile(std::string_view bytes, ProfileData& data)
     return false;
 }
 
+ProfileFileProblem CheckProfileFileBytes(std::string_view bytes)
+{
+    if (bytes.size() < kKeyAreaSize)
+        return ProfileFileProblem::TooShort;
+    const std::span<const std::uint8_t, kFileHeaderSize> header(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), kFileHeaderSize);
+    if (!FileHeaderPassesChecks(header))
+        return ProfileFileProblem::WrongFormat;
+    if (bytes.size() < ReadFileHeader(header).totalLength)
+        return ProfileFileProblem::Truncated;
+    return ProfileFileProblem::None;
+}
+
 int ValidateProfileFile(const std::string& path, model::UserMessages& messages)
 {
     std::error_code error;

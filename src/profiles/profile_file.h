@@ -112,6 +112,11 @@ std::optional<std::string> EncodeProfileFile(ProfileData& data);
 // states, or with more than 100 macros, leaves `data` with default data and returns false.
 bool DecodeProfileFile(std::string_view bytes, ProfileData& data);
 
+// What is wrong with a file's bytes, for tools that explain it: the same checks as validation,
+// plus whether the file holds everything its header states.
+enum class ProfileFileProblem { None, TooShort, WrongFormat, Truncated };
+ProfileFileProblem CheckProfileFileBytes(std::string_view bytes);
+
 // 1, 0 (missing, too short or failing a check — only the last shows the format message), -2 when
 // it cannot be opened, -3 when memory is lacking.
 int ValidateProfileFile(const std::string& path, model::UserMessages& messages);

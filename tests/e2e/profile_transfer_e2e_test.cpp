@@ -10,6 +10,7 @@
 #include "profiles/profile_transfer.h"
 #include "support/attached_link.h"
 #include "support/recorded_messages.h"
+#include "support/sample_profile.h"
 #include "support/temporary_folder.h"
 
 namespace tavrin::profiles {
@@ -18,36 +19,12 @@ namespace {
 using model::KeyRecord;
 using model::MacroRecord;
 
-MacroRecord Macro(
-    std::uint16_t id, std::u16string_view name, std::uint8_t cycles, std::initializer_list<model::MacroAction> actions)
+MacroRecord Macro(std::uint16_t id, std::u16string_view name)
 {
     MacroRecord record = model::EmptyMacroRecord();
     record.id = id;
-    record.cycles = cycles;
     model::SetMacroName(record, name);
-    for (const model::MacroAction& action : actions)
-        record.actions[record.actionCount++] = action;
     return record;
-}
-
-// Assignments in all three profiles, of every kind the keyboard stores, and two macros.
-void FillSample(ProfileData& data)
-{
-    CreateDefaultProfileData(data);
-    data.macros = {Macro(1, u"Copy", 2, {{0, 0x01D, 0}, {30, 0x02E, 0}, {30, 0x02E, 1}, {0, 0x01D, 1}}),
-        Macro(
-            2, u"Double click", 1, {{0, model::kMouseLeft, 0}, {50, model::kMouseLeft, 1}, {0, model::kMouseLeft, 0}})};
-    auto set = [&](int profile, model::KeyCode key, KeyRecord record) {
-        data.Record(profile, model::IndexFromCode(key)) = record;
-    };
-    set(0, 0x01E, {model::KIND_KEY, 0, 0x030, 0, 0});  // A types B
-    set(0, 0x03B, {model::KIND_MACRO, 0, 1, 0, 0});    // F1 plays "Copy"
-    set(1, 0x01F, {model::KIND_DISABLED, 0, 0, 0, 0});
-    set(1, 0x010, {model::KIND_MEDIA, 0, 3, 0, 0});
-    set(1, 0x03C, {model::KIND_MACRO, 0, 2, 0, 0});
-    set(2, 0x020, {model::KIND_STOP_MACRO, 0, 0, 0, 0});
-    set(2, 0x011, {model::KIND_FUNCTION, 0, 4, 0, 0});
-    set(2, 0x012, {model::KIND_KEY, 0, model::kMouseRight, 0, 0});
 }
 
 class ProfileTransferEndToEnd : public ::testing::Test {
@@ -67,7 +44,7 @@ protected:
     std::string SampleFile()
     {
         auto sample = std::make_unique<ProfileData>();
-        FillSample(*sample);
+        testing::FillSampleProfile(*sample);
         const std::string path = folder_.File("sample.tvn");
         EXPECT_TRUE(SaveProfileFile(path, *sample));
         return path;
@@ -122,25 +99,13 @@ TEST_F(ProfileTransferEndToEnd, ARestoredFileReadsBackWithTheSameAssignmentsAndM
         << "the working file holds what was restored";
 
     auto expected = std::make_unique<ProfileData>();
-    FillSample(*expected);
-    const std::unique_ptr<ProfileData> back = ReadBack();
-    for (int block = 0; block < 3; ++block)
-        for (std::size_t r = 0; r < model::kFirstGRecord; ++r)
-            EXPECT_EQ(back->Record(block, r), expected->Record(block, r)) << "block " << block << " record " << r;
-    ASSERT_EQ(back->macros.size(), 2u);
-    for (std::size_t m = 0; m < 2; ++m) {
-        EXPECT_EQ(model::MacroName(back->macros[m]), model::MacroName(expected->macros[m]));
-        EXPECT_EQ(back->macros[m].cycles, expected->macros[m].cycles);
-        EXPECT_EQ(back->macros[m].actionCount, expected->macros[m].actionCount);
-        EXPECT_TRUE(std::equal(expected->macros[m].actions,
-            expected->macros[m].actions + expected->macros[m].actionCount, back->macros[m].actions))
-            << "macro " << m;
-    }
+    testing::FillSampleProfile(*expected);
+    testing::ExpectSameKeyboardContent(*expected, *ReadBack());
 }
 
 TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKeyboard)
 {
-    working_->macros = {Macro(7, u"mine", 1, {})};
+    working_->macros = {Macro(7, u"mine")};
     std::string bytes(40000, '\0');
     std::ofstream(folder_.File("bad.tvn"), std::ios::binary) << bytes;
     ASSERT_EQ(

@@ -1,0 +1,16 @@
+// A profile file's content as people and scripts read it: the assignments of each profile by key
+// name, and every macro with its actions.
+#pragma once
+
+#include <string>
+
+#include "model/language_texts.h"
+#include "profiles/profile_data.h"
+
+namespace tavrin::cli {
+
+// English names; function-key names come from the English language file when `texts` has it.
+std::string ListProfileData(const profiles::ProfileData& data, const model::LanguageTexts& texts);
+std::string ProfileDataAsJson(const profiles::ProfileData& data, const model::LanguageTexts& texts);
+
+}  // namespace tavrin::cli

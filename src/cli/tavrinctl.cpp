@@ -1,0 +1,343 @@
+// tavrinctl: the keyboard's profiles from the command line, over the same core as the program.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/keyboard_connection.h"
+#include "cli/profile_listing.h"
+#include "device/device_identity.h"
+#include "model/language_texts.h"
+#include "model/text_encoding.h"
+#include "platform/atomic_file.h"
+#include "platform/executable_folder.h"
+#include "platform/private_profile.h"
+#include "platform/user_folders.h"
+#include "profiles/profile_file.h"
+#include "profiles/working_file.h"
+
+namespace tavrin::cli {
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kDeviceFailure = 1;
+constexpr int kBadUsage = 2;
+constexpr auto kKeyboardWait = std::chrono::milliseconds(2000);
+
+struct Command {
+    const char* usage;
+    const char* summary;
+    const char* details;
+    int (*run)(const std::vector<std::string>& arguments);
+};
+
+const char* const kOverview = "Usage: tavrinctl COMMAND [ARGUMENTS]\n"
+                              "Reads and writes the keyboard's profiles, and checks and lists profile files.\n"
+                              "\n"
+                              "Commands:\n";
+const char* const kFooter = "\n"
+                            "'tavrinctl COMMAND --help' tells more about a command. With TOLVEX_EMULATOR set to\n"
+                            "a socket path, the commands reach the keyboard emulator instead of the keyboard.\n"
+                            "Exit status: 0 success, 1 the keyboard failed or is absent, 2 bad usage or a bad "
+                            "file.\n";
+
+class ErrorMessages final : public model::UserMessages {
+public:
+    void ShowMessage(const std::string& text) override { std::cerr << "tavrinctl: " << text << "\n"; }
+};
+
+int Fail(int status, const std::string& message)
+{
+    std::cerr << "tavrinctl: " << message << "\n";
+    return status;
+}
+
+std::string ToolFolder()
+{
+    std::string folder = platform::ExecutableFolder();
+    if (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// English texts from the language file beside the tool; the settings are never consulted.
+const model::LanguageTexts& EnglishTexts()
+{
+    static profiles::SettingsKey unused;
+    static const model::LanguageTexts texts(ToolFolder() + "/", unused, model::kDefaultLanguage);
+    return texts;
+}
+
+std::u16string MacroNamePrefix()
+{
+    const std::string prefix = EnglishTexts().Text("IDS_MACRO_NEW_PREFIX", 0);
+    return model::Utf16FromUtf8(prefix == model::kMissingText ? "Macro" : prefix);
+}
+
+const char* ProblemText(profiles::ProfileFileProblem problem)
+{
+    switch (problem) {
+    case profiles::ProfileFileProblem::TooShort:
+        return "too short to be a profile file";
+    case profiles::ProfileFileProblem::WrongFormat:
+        return "wrong file format";
+    case profiles::ProfileFileProblem::Truncated:
+        return "the file is shorter than its header states (truncated)";
+    case profiles::ProfileFileProblem::None:
+        break;
+    }
+    return "accepted";
+}
+
+// The bytes of a profile file ("-" is standard input), checked; an error message otherwise.
+std::optional<std::string> ReadCheckedFile(const std::string& path, std::string& error)
+{
+    std::optional<std::string> bytes;
+    if (path == "-") {
+        std::string all((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        if (all.size() <= profiles::kProfileFileReadLimit)
+            bytes = std::move(all);
+    } else {
+        std::error_code code;
+        if (!std::filesystem::exists(path, code)) {
+            error = path + ": no such file";
+            return std::nullopt;
+        }
+        bytes = platform::ReadWholeFile(path, profiles::kProfileFileReadLimit);
+    }
+    if (!bytes) {
+        error = path + ": cannot be read";
+        return std::nullopt;
+    }
+    const profiles::ProfileFileProblem problem = profiles::CheckProfileFileBytes(*bytes);
+    if (problem != profiles::ProfileFileProblem::None) {
+        error = path + ": " + ProblemText(problem);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Connects and reads what the program reads when a keyboard arrives; an exit status on failure.
+std::optional<int> Connect(KeyboardConnection& keyboard, bool arrivalState)
+{
+    std::string error = keyboard.Open(ToolFolder(), kKeyboardWait);
+    if (error.empty() && arrivalState)
+        error = keyboard.ReadArrivalState();
+    if (error.empty())
+        return std::nullopt;
+    return Fail(kDeviceFailure, error);
+}
+
+void PrintActiveProfile(int active)
+{
+    if (active == profiles::kDefaultModeProfile)
+        std::cout << "Active: default mode (the keyboard's own key map)\n";
+    else if (active >= 0)
+        std::cout << "Active: profile " << active + 1 << "\n";
+    else
+        std::cout << "Active: unknown (the keyboard did not say)\n";
+}
+
+int RunInfo(const std::vector<std::string>&)
+{
+    ErrorMessages messages;
+    KeyboardConnection keyboard(messages);
+    if (const auto failed = Connect(keyboard, true))
+        return *failed;
+    const device::DeviceInfo info(keyboard.Info());
+    std::cout << "Macro memory: " << device::MacroCapacityOf(info) << " bytes\n";
+    std::cout << "Lighting effects offered:";
+    const std::vector<std::uint8_t> modes = device::OfferedModesOf(info);
+    if (modes.empty())
+        std::cout << " none";
+    std::cout << "\n";
+    for (std::uint8_t mode : modes) {
+        const std::string name = platform::GetPrivateProfileString(
+            "Mode", std::to_string(mode), "", model::LanguageFilePath(ToolFolder() + "/", model::kDefaultLanguage));
+        std::cout << "  " << static_cast<int>(mode) << "  " << name << "\n";
+    }
+    PrintActiveProfile(keyboard.ActiveProfile().ReadActiveProfile());
+    return kSuccess;
+}
+
+int RunProfile(const std::vector<std::string>& arguments)
+{
+    std::optional<int> wanted;
+    if (arguments.size() == 1) {
+        const std::string& text = arguments[0];
+        if (text.size() != 1 || text[0] < '1' || text[0] > '3')
+            return Fail(kBadUsage, "profile: the profile is 1, 2 or 3, not '" + text + "'");
+        wanted = text[0] - '1';
+    }
+    ErrorMessages messages;
+    KeyboardConnection keyboard(messages);
+    if (const auto failed = Connect(keyboard, false))
+        return *failed;
+    if (wanted) {
+        keyboard.ActiveProfile().WriteActiveProfile(*wanted);
+        if (keyboard.ActiveProfile().ReadActiveProfile() != *wanted)
+            return Fail(kDeviceFailure, "the keyboard did not make profile " + arguments[0] + " active");
+    }
+    const int active = keyboard.ActiveProfile().ReadActiveProfile();
+    if (active < 0)
+        return Fail(kDeviceFailure, "reading the active profile failed");
+    PrintActiveProfile(active);
+    return kSuccess;
+}
+
+int RunBackup(const std::vector<std::string>& arguments)
+{
+    ErrorMessages messages;
+    KeyboardConnection keyboard(messages);
+    if (const auto failed = Connect(keyboard, true))
+        return *failed;
+    if (!keyboard.Transfer().ReadKeyboardToFile(arguments[0], MacroNamePrefix()))
+        return Fail(kDeviceFailure, arguments[0] + ": not written: reading the keyboard or writing the file failed");
+    std::cout << "Saved the keyboard's three profiles and macros to " << arguments[0] << "\n";
+    return kSuccess;
+}
+
+int RunRestore(const std::vector<std::string>& arguments)
+{
+    const std::string& path = arguments[0];
+    std::string error;
+    if (!ReadCheckedFile(path, error))
+        return Fail(kBadUsage, error);
+    ErrorMessages messages;
+    KeyboardConnection keyboard(messages);
+    if (const auto failed = Connect(keyboard, true))
+        return *failed;
+    auto working = std::make_unique<profiles::ProfileData>();
+    auto applied = std::make_unique<profiles::ProfileData>();
+    const std::string workingFile = profiles::WorkingFilePath(platform::DocumentsFolder());
+    switch (keyboard.Transfer().Restore(path, *working, *applied, workingFile, path + ": not restored")) {
+    case profiles::RestoreOutcome::Applied:
+        std::cout << "Restored " << path << " to the keyboard's three profiles\n";
+        return kSuccess;
+    case profiles::RestoreOutcome::Rejected:
+        return kBadUsage;
+    case profiles::RestoreOutcome::NotApplied:
+        break;
+    }
+    return Fail(kDeviceFailure, path + ": writing to the keyboard failed; its profiles may be partly written");
+}
+
+int RunValidate(const std::vector<std::string>& arguments)
+{
+    std::string error;
+    if (!ReadCheckedFile(arguments[0], error))
+        return Fail(kBadUsage, error);
+    std::cout << arguments[0] << ": a valid profile file\n";
+    return kSuccess;
+}
+
+int RunShow(const std::vector<std::string>& arguments)
+{
+    bool json = false;
+    std::string path;
+    for (const std::string& argument : arguments) {
+        if (argument == "--json")
+            json = true;
+        else if (path.empty())
+            path = argument;
+        else
+            return Fail(kBadUsage, "show: one file only");
+    }
+    if (path.empty())
+        return Fail(kBadUsage, "show: which file? ('-' reads standard input)");
+    std::string error;
+    const std::optional<std::string> bytes = ReadCheckedFile(path, error);
+    if (!bytes)
+        return Fail(kBadUsage, error);
+    auto data = std::make_unique<profiles::ProfileData>();
+    if (!profiles::DecodeProfileFile(*bytes, *data))
+        return Fail(kBadUsage, path + ": " + ProblemText(profiles::ProfileFileProblem::Truncated));
+    std::cout << (json ? ProfileDataAsJson(*data, EnglishTexts()) : ListProfileData(*data, EnglishTexts()));
+    return kSuccess;
+}
+
+struct CommandEntry {
+    const char* name;
+    std::size_t minArguments;
+    std::size_t maxArguments;
+    Command command;
+};
+
+const CommandEntry kCommands[] = {
+    {"info", 0, 0, {"info", "Shows the keyboard's macro memory, lighting effects and active profile.", "", RunInfo}},
+    {"profile", 0, 1,
+        {"profile [N]", "Shows the active profile, or makes profile N (1, 2 or 3) active.", "", RunProfile}},
+    {"backup", 1, 1,
+        {"backup FILE", "Saves the keyboard's three profiles and macros to FILE.",
+            "FILE is a .tvn profile file. The keyboard does not keep the texts of program and text\n"
+            "keys, so FILE holds none.",
+            RunBackup}},
+    {"restore", 1, 1,
+        {"restore FILE", "Writes FILE's three profiles and macros to the keyboard.",
+            "FILE is checked first. It also becomes the program's working copy: the working file\n"
+            "is saved when it exists.",
+            RunRestore}},
+    {"validate", 1, 1, {"validate FILE", "Checks that FILE is a whole, well-formed profile file.", "", RunValidate}},
+    {"show", 1, 1,
+        {"show FILE|- [--json]", "Lists FILE's key assignments and macros.",
+            "Each profile's assignments by key name, and every macro with its actions, delays and\n"
+            "cycles. '-' reads the file from standard input; --json prints JSON for scripts.",
+            RunShow}},
+};
+
+void PrintOverview(std::ostream& out)
+{
+    out << kOverview;
+    for (const CommandEntry& entry : kCommands) {
+        std::string usage = entry.command.usage;
+        usage.resize(std::max<std::size_t>(usage.size(), 22), ' ');
+        out << "  " << usage << " " << entry.command.summary << "\n";
+    }
+    out << kFooter;
+}
+
+}  // namespace
+}  // namespace tavrin::cli
+
+int main(int argc, char** argv)
+{
+    using namespace tavrin::cli;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        PrintOverview(std::cerr);
+        return kBadUsage;
+    }
+    if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
+        PrintOverview(std::cout);
+        return kSuccess;
+    }
+    for (const CommandEntry& entry : kCommands) {
+        if (arguments[0] != entry.name)
+            continue;
+        const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+        for (const std::string& argument : rest)
+            if (argument == "--help" || argument == "-h") {
+                std::cout << "Usage: tavrinctl " << entry.command.usage << "\n" << entry.command.summary << "\n";
+                if (*entry.command.details)
+                    std::cout << entry.command.details << "\n";
+                return kSuccess;
+            }
+        std::size_t count = rest.size();
+        if (arguments[0] == std::string("show"))
+            count -= static_cast<std::size_t>(std::count(rest.begin(), rest.end(), "--json"));
+        if (count < entry.minArguments || count > entry.maxArguments) {
+            std::cerr << "Usage: tavrinctl " << entry.command.usage << "\n";
+            return kBadUsage;
+        }
+        return entry.command.run(rest);
+    }
+    std::cerr << "tavrinctl: unknown command '" << arguments[0] << "'\n";
+    PrintOverview(std::cerr);
+    return kBadUsage;
+}

@@ -1,0 +1,155 @@
+// tavrinctl run as a real process against a real emulator: its commands, exit codes and messages.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "profiles/profile_file.h"
+#include "support/emulator_process.h"
+#include "support/recorded_messages.h"
+#include "support/sample_profile.h"
+#include "support/temporary_folder.h"
+
+namespace tavrin::testing {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class TavrinctlProcess : public ::testing::Test {
+protected:
+    // Runs tavrinctl with a home of its own (its working file lives in the documents folder).
+    ToolRun Tavrinctl(const std::string& arguments, const std::string& socket = "")
+    {
+        const std::string errorFile = home_.File("stderr");
+        std::string command = "HOME='" + home_.Path().string() + "' XDG_CONFIG_HOME='" + home_.File("config") + "' ";
+        command += "TOLVEX_EMULATOR='" + (socket.empty() ? emulator_.SocketPath() : socket) + "' ";
+        command += "'" + BinaryFolder() + "/tavrinctl' " + arguments + " 2>'" + errorFile + "'";
+        ToolRun run;
+        run.out = RunCommand(command, &run.exitCode);
+        std::ifstream error(errorFile);
+        run.err.assign(std::istreambuf_iterator<char>(error), {});
+        return run;
+    }
+
+    std::string WorkingFile() const { return home_.File("Documents/Tavrin_R2T/$Profile0"); }
+
+    TemporaryFolder home_;
+    TemporaryFolder files_;
+    EmulatorProcess emulator_;
+};
+
+TEST_F(TavrinctlProcess, BadUsageAndBadFilesExitWithTwoAndSayWhy)
+{
+    std::ofstream(files_.File("short.tvn")) << "not a profile";
+    std::string header(32832, '\0');
+    std::ofstream(files_.File("garbage.tvn"), std::ios::binary) << header;
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", 2, "Usage: tavrinctl COMMAND"},
+        {"frobnicate", 2, "unknown command 'frobnicate'"},
+        {"profile 4", 2, "the profile is 1, 2 or 3"},
+        {"backup", 2, "Usage: tavrinctl backup FILE"},
+        {"show a b", 2, "Usage: tavrinctl show"},
+        {"validate '" + files_.File("none.tvn") + "'", 2, "none.tvn: no such file"},
+        {"validate '" + files_.File("short.tvn") + "'", 2, "short.tvn: too short to be a profile file"},
+        {"restore '" + files_.File("garbage.tvn") + "'", 2, "garbage.tvn: wrong file format"},
+        {"show '" + files_.File("garbage.tvn") + "' --json", 2, "wrong file format"},
+        {"restore --help", 0, ""},
+        {"--help", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = Tavrinctl(c.arguments, "/nonexistent");
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << ": " << run.err;
+    }
+    EXPECT_NE(Tavrinctl("--help").out.find("restore FILE"), std::string::npos);
+}
+
+TEST_F(TavrinctlProcess, WithoutAKeyboardDeviceCommandsExitWithOne)
+{
+    ASSERT_TRUE(emulator_.Start({"--unplugged"}));
+    const ToolRun run = Tavrinctl("info");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no keyboard is connected"), std::string::npos) << run.err;
+}
+
+TEST_F(TavrinctlProcess, InfoAndProfileReadAndSwitchTheKeyboard)
+{
+    ASSERT_TRUE(emulator_.Start());
+    const ToolRun info = Tavrinctl("info");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Macro memory: "), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("19  "), std::string::npos) << "the effects, numbered and named: " << info.out;
+
+    EXPECT_EQ(Tavrinctl("profile 3").out, "Active: profile 3\n");
+    EXPECT_EQ(Tavrinctl("profile").out, "Active: profile 3\n");
+    emulator_.Control("profile 0");
+    EXPECT_EQ(Tavrinctl("profile").out, "Active: profile 1\n");
+}
+
+TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
+{
+    ASSERT_TRUE(emulator_.Start());
+    auto sample = std::make_unique<profiles::ProfileData>();
+    FillSampleProfile(*sample);
+    const std::string restored = files_.File("sample.tvn");
+    ASSERT_TRUE(profiles::SaveProfileFile(restored, *sample));
+    ASSERT_TRUE(profiles::CreateDefaultProfileFile(WorkingFile()));
+
+    const ToolRun restore = Tavrinctl("restore '" + restored + "'");
+    ASSERT_EQ(restore.exitCode, 0) << restore.err;
+    EXPECT_EQ(std::filesystem::file_size(WorkingFile()), std::filesystem::file_size(restored))
+        << "the working file now holds the restored profiles";
+
+    const std::string backup = files_.File("backup.tvn");
+    const ToolRun run = Tavrinctl("backup '" + backup + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Tavrinctl("validate '" + backup + "'").exitCode, 0);
+    auto back = std::make_unique<profiles::ProfileData>();
+    ASSERT_TRUE(profiles::LoadProfileFile(backup, *back));
+    ExpectSameKeyboardContent(*sample, *back);
+
+    const ToolRun listing = Tavrinctl("show '" + backup + "'");
+    EXPECT_EQ(listing.exitCode, 0);
+    for (const char* line : {"Profile 1\n  A                key B\n", "  F1               macro 1 \"Copy\"\n",
+             "  1 \"Copy\", cycles 2, play once, 4 actions\n", "        30 ms  press   C\n"})
+        EXPECT_NE(listing.out.find(line), std::string::npos) << line << "\nin\n" << listing.out;
+    const ToolRun json = Tavrinctl("show - --json < '" + backup + "'");
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("{\"record\":30,\"key\":\"A\",\"kind\":\"key\",\"value\":48"), std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"name\":\"Double click\",\"cycles\":1"), std::string::npos);
+}
+
+TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFileWhole)
+{
+    ASSERT_TRUE(emulator_.Start());
+    auto sample = std::make_unique<profiles::ProfileData>();
+    FillSampleProfile(*sample);
+    const std::string restored = files_.File("sample.tvn");
+    ASSERT_TRUE(profiles::SaveProfileFile(restored, *sample));
+    ASSERT_TRUE(profiles::CreateDefaultProfileFile(WorkingFile()));
+
+    // The connection's own reads (identity, default key map) come first; the unplug falls inside
+    // the macro download.
+    emulator_.Control("fault unplug-after 20");
+    const auto start = std::chrono::steady_clock::now();
+    const ToolRun run = Tavrinctl("restore '" + restored + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("writing to the keyboard failed"), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    RecordedMessages messages;
+    EXPECT_EQ(profiles::ValidateProfileFile(WorkingFile(), messages), profiles::kProfileFileAccepted);
+}
+
+}  // namespace
+}  // namespace tavrin::testing

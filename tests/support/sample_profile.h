@@ -1,0 +1,15 @@
+// Profile data with assignments in all three profiles, of every kind the keyboard stores, and two
+// macros; and a check that two copies agree in what the keyboard keeps.
+#pragma once
+
+#include "profiles/profile_data.h"
+
+namespace tavrin::testing {
+
+void FillSampleProfile(profiles::ProfileData& data);
+
+// The records of the three profiles' keys and the macros' names, cycles and actions (what a
+// keyboard gives back) are the same; reports differences as test failures.
+void ExpectSameKeyboardContent(const profiles::ProfileData& expected, const profiles::ProfileData& actual);
+
+}  // namespace tavrin::testing
