@@ -1,6 +1,7 @@
 #include "app/path_table.h"
 
 #include "platform/private_profile.h"
+#include "profiles/working_file.h"
 
 namespace tavrin::app {
 
@@ -25,6 +26,7 @@ PathTable BuildPathTable(const std::string& executablePath)
 void CompletePathTable(PathTable& paths, const std::string& documentsFolder)
 {
     paths.userColourFile = documentsFolder + "/Tavrin_R2T/wskb.ini";
+    paths.workingFile = profiles::PrepareWorkingFile(documentsFolder);
     paths.linkAddress = platform::GetPrivateProfileString("SCREEN", "Link", kDefaultLinkAddress, paths.mainSkinFile);
 }
 

@@ -18,6 +18,7 @@ struct PathTable {
     std::string compositeSkinFolder;
     std::string backgroundProgram;
     std::string userColourFile;  // filled once the window lays itself out
+    std::string workingFile;     // likewise: the working copy's file in the documents folder
     std::string linkAddress;     // likewise
 };
 

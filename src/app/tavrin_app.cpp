@@ -7,6 +7,7 @@
 #include "platform/executable_folder.h"
 #include "platform/system_language.h"
 #include "platform/user_folders.h"
+#include "profiles/profile_file.h"
 
 namespace tavrin::app {
 
@@ -19,7 +20,11 @@ void Trace(const char* event)
 
 CTavrinApp::CTavrinApp()
     : texts_(std::string(), settingsKey_, platform::SystemLanguageId())
+    , working_(std::make_unique<profiles::ProfileData>())
+    , applied_(std::make_unique<profiles::ProfileData>())
 {
+    // The working copy starts as default data without macros or texts; the applied copy is empty.
+    profiles::CreateDefaultProfileData(*working_);
 }
 
 int CTavrinApp::InitInstance(const QStringList& arguments)
@@ -32,14 +37,15 @@ int CTavrinApp::InitInstance(const QStringList& arguments)
     texts_ = model::LanguageTexts(paths_.base, settingsKey_, platform::SystemLanguageId());
     // 3. The settings key; without it the settings fall back to their defaults.
     settingsKey_.Open(config + "/" + kSettingsKeyName + "/registry.ini");
-    // 4. The two data locks exist from here to the end. 5. The main window and its modal run.
+    // 4. The two copies of the profile data and their locks live as long as this object.
+    // 5. The main window and its modal run.
     int exitCode = 0;
     {
         CTavrinDlg window(*this, arguments);
         if (!window.EndProcessRequested())
             exitCode = window.RunModal();
     }
-    // 17. The window is gone; the locks go with this object.
+    // 17. The window is gone; the data and its locks go with this object.
     return exitCode;
 }
 

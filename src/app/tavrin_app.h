@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 #include <mutex>
 
 #include "app/path_table.h"
 #include "model/language_texts.h"
+#include "profiles/profile_data.h"
 #include "profiles/settings_store.h"
 
 namespace tavrin::app {
@@ -30,17 +32,20 @@ public:
     profiles::SettingsKey& SettingsKey() { return settingsKey_; }
     profiles::FrameworkSettings& Settings() { return settings_; }
     model::LanguageTexts& Texts() { return texts_; }
-    // The working copy's lock is always taken before the applied copy's.
-    std::recursive_mutex& WorkingLock() { return workingLock_; }
-    std::recursive_mutex& AppliedLock() { return appliedLock_; }
+    // The profile data: the working copy that editors change and the applied copy that the last
+    // download sent. The working copy's lock is always taken before the applied copy's.
+    profiles::ProfileData& Working() { return *working_; }
+    profiles::ProfileData& Applied() { return *applied_; }
+    std::recursive_mutex& WorkingLock() { return working_->lock; }
+    std::recursive_mutex& AppliedLock() { return applied_->lock; }
 
 private:
     PathTable paths_;
     profiles::SettingsKey settingsKey_;
     profiles::FrameworkSettings settings_;
     model::LanguageTexts texts_;
-    std::recursive_mutex workingLock_;
-    std::recursive_mutex appliedLock_;
+    std::unique_ptr<profiles::ProfileData> working_;
+    std::unique_ptr<profiles::ProfileData> applied_;
 };
 
 // Writes a line about a handled private message to standard error when TAVRIN_TRACE is set; the

@@ -1,11 +1,13 @@
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrin::platform {
@@ -68,23 +70,39 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::string contents;
-    char chunk[16384];
-    std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        contents.append(chunk, count);
-        if (contents.size() > limit) {
-            std::fclose(file);
-            return std::nullopt;
+    struct stat status { };
+    std::optional<std::string> contents;
+    // The size is known up front for regular files: one buffer, no regrowth, and a file over the
+    // limit is refused before anything is read. Other files (pipes) are read until their end.
+    if (::fstat(fd, &status) == 0
+        && (!S_ISREG(status.st_mode) || static_cast<std::uintmax_t>(status.st_size) <= limit)) {
+        std::string buffer(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0, '\0');
+        std::size_t filled = 0;
+        bool failed = false;
+        for (;;) {
+            if (filled == buffer.size()) {
+                if (buffer.size() >= limit + 1)
+                    break;
+                buffer.resize(std::min(limit + 1, std::max<std::size_t>(buffer.size() * 2, 16384)));
+            }
+            const ssize_t count = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0) {
+                failed = count < 0;
+                break;
+            }
+            filled += static_cast<std::size_t>(count);
+        }
+        if (!failed && filled <= limit) {
+            buffer.resize(filled);
+            contents = std::move(buffer);
         }
     }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return std::nullopt;
+    ::close(fd);
     return contents;
 }
 

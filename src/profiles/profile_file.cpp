@@ -1,6 +1,8 @@
 #include "profiles/profile_file.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +26,9 @@ using model::StoreU32;
 constexpr std::uint16_t kFormatMajor = 3;
 constexpr std::uint16_t kFormatMinor = 1;
 constexpr std::size_t kActionBytes = 8;
+// Macro records are most of a file's bytes; where the host's byte order is the file's, they are
+// copied whole instead of field by field.
+constexpr bool kHostIsLittleEndian = std::endian::native == std::endian::little;
 
 bool HasText(const model::KeyRecord& record)
 {
@@ -52,6 +57,10 @@ void AppendMacroRecord(std::string& out, const model::MacroRecord& record)
     const std::size_t start = out.size();
     out.resize(start + kMacroRecordBytes);
     auto* bytes = reinterpret_cast<std::uint8_t*>(out.data() + start);
+    if constexpr (kHostIsLittleEndian) {
+        std::memcpy(bytes, &record, kMacroRecordBytes);  // the file's order is the host's
+        return;
+    }
     for (std::size_t u = 0; u < model::kMacroNameUnits; ++u)
         StoreU16(bytes + 2 * u, record.name[u]);
     bytes[offsetof(model::MacroRecord, cycles)] = record.cycles;
@@ -70,42 +79,114 @@ void AppendMacroRecord(std::string& out, const model::MacroRecord& record)
     }
 }
 
-// The counterpart of AppendMacroRecord. A record from a file may claim more than 2000 actions or
-// carry a name without a terminator: both are cut to what the record can hold.
+// A record from a file may claim more than 2000 actions or carry a name without a terminator: both
+// are cut to what the record can hold.
+void KeepWithinRecord(model::MacroRecord& record)
+{
+    record.name[model::kMacroNameUnits - 1] = u'\0';
+    record.actionCount = std::min<std::uint16_t>(record.actionCount, model::kMaxMacroActions);
+}
+
+// The counterpart of AppendMacroRecord, kept within the record.
 void ReadMacroRecord(const std::uint8_t* bytes, model::MacroRecord& record)
 {
+    if constexpr (kHostIsLittleEndian) {
+        std::memcpy(&record, bytes, kMacroRecordBytes);
+        KeepWithinRecord(record);
+        return;
+    }
     for (std::size_t u = 0; u < model::kMacroNameUnits; ++u)
         record.name[u] = static_cast<char16_t>(LoadU16(bytes + 2 * u));
-    record.name[model::kMacroNameUnits - 1] = u'\0';
     record.cycles = bytes[offsetof(model::MacroRecord, cycles)];
     record.padding1 = bytes[offsetof(model::MacroRecord, padding1)];
     record.isNew = LoadU16(bytes + offsetof(model::MacroRecord, isNew));
     record.playMode = LoadU16(bytes + offsetof(model::MacroRecord, playMode));
     record.id = LoadU16(bytes + offsetof(model::MacroRecord, id));
-    record.actionCount
-        = std::min<std::uint16_t>(LoadU16(bytes + offsetof(model::MacroRecord, actionCount)), model::kMaxMacroActions);
+    record.actionCount = LoadU16(bytes + offsetof(model::MacroRecord, actionCount));
     record.padding2 = LoadU16(bytes + offsetof(model::MacroRecord, padding2));
     const std::uint8_t* action = bytes + offsetof(model::MacroRecord, actions);
     for (model::MacroAction& a : record.actions) {
         a = {LoadU32(action), LoadU16(action + 4), LoadU16(action + 6)};
         action += kActionBytes;
     }
+    KeepWithinRecord(record);
 }
 
 // The text that starts at `offset` (rounded down to a whole unit) in the text area. An offset
 // outside the area, or a text that runs to the end of the area without its terminator, gives an
 // empty text.
+// The offset of the first all-zero unit at or after `at`; npos when none lies wholly inside.
+std::size_t FindTerminator(const std::uint8_t* bytes, std::size_t at, std::size_t size)
+{
+    // Eight bytes at a time while no 16-bit lane is zero, then unit by unit.
+    constexpr std::uint64_t kLow = 0x0001000100010001ull;
+    constexpr std::uint64_t kHigh = 0x8000800080008000ull;
+    for (; at + 8 <= size; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + at, sizeof word);
+        if (((word - kLow) & ~word & kHigh) != 0)
+            break;
+    }
+    for (; at + 1 < size; at += 2)
+        if (bytes[at] == 0 && bytes[at + 1] == 0)
+            return at;
+    return std::string_view::npos;
+}
+
 std::u16string TextAt(std::string_view area, std::uint32_t offset)
 {
-    std::size_t at = offset & ~std::uint32_t{1};
-    std::u16string text;
-    for (; at + 1 < area.size(); at += 2) {
-        const auto unit = static_cast<char16_t>(LoadU16(reinterpret_cast<const std::uint8_t*>(area.data() + at)));
-        if (unit == u'\0')
-            return text;
-        text.push_back(unit);
+    const std::size_t start = offset & ~std::uint32_t{1};
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(area.data());
+    const std::size_t end = FindTerminator(bytes, start, area.size());
+    if (end == std::string_view::npos)
+        return {};
+    std::u16string text((end - start) / 2, u'\0');
+    if constexpr (kHostIsLittleEndian) {
+        std::memcpy(text.data(), bytes + start, end - start);
+    } else {
+        for (std::size_t u = 0; u < text.size(); ++u)
+            text[u] = static_cast<char16_t>(LoadU16(bytes + start + 2 * u));
     }
-    return {};
+    return text;
+}
+
+// The sizes a file's header states, or nothing when its macro count is impossible.
+struct StatedSizes {
+    std::uint16_t macroCount;
+    std::uint64_t macroBytes;
+    std::uint32_t textBytes;
+    std::uint64_t Total() const { return kKeyAreaSize + macroBytes + textBytes; }
+};
+
+std::optional<StatedSizes> SizesOf(const std::uint8_t* keyArea)
+{
+    const ProfileFileHeader header
+        = ReadFileHeader(std::span<const std::uint8_t, kFileHeaderSize>(keyArea, kFileHeaderSize));
+    if (header.macroCount > model::kMaxMacros)
+        return std::nullopt;
+    return StatedSizes{header.macroCount, std::uint64_t{header.macroCount} * kMacroRecordBytes, header.textAreaSize};
+}
+
+void DecodeKeyArea(const std::uint8_t* keyArea, ProfileData& data)
+{
+    std::copy_n(keyArea, kFileHeaderSize, data.fileHeader.begin());
+    std::copy_n(keyArea + kFileHeaderSize, kKeySectionHeaderSize, data.keySectionHeader.begin());
+    const std::uint8_t* record = keyArea + kFileHeaderSize + kKeySectionHeaderSize;
+    for (model::KeyRecord& r : data.records) {
+        r = ReadKeyRecord(record);
+        record += kKeyRecordBytes;
+    }
+    data.hasKeyArea = true;
+}
+
+void DecodeTexts(std::string_view area, ProfileData& data)
+{
+    for (auto& text : data.texts)
+        text.reset();
+    data.textBytes = 0;
+    for (std::size_t r = 0; r < data.records.size(); ++r)
+        if (HasText(data.records[r]))
+            data.SetText(r, TextAt(area, data.records[r].value));
 }
 
 bool DecodeInto(std::string_view bytes, ProfileData& data)
@@ -113,34 +194,60 @@ bool DecodeInto(std::string_view bytes, ProfileData& data)
     if (bytes.size() < kKeyAreaSize)
         return false;
     const auto* file = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const ProfileFileHeader header
-        = ReadFileHeader(std::span<const std::uint8_t, kFileHeaderSize>(file, kFileHeaderSize));
-    if (header.macroCount > model::kMaxMacros)
+    const std::optional<StatedSizes> sizes = SizesOf(file);
+    if (!sizes || bytes.size() < sizes->Total())
         return false;
-    const std::uint64_t macroBytes = std::uint64_t{header.macroCount} * kMacroRecordBytes;
-    if (bytes.size() < kKeyAreaSize + macroBytes + header.textAreaSize)
-        return false;
-
-    std::copy_n(file, kFileHeaderSize, data.fileHeader.begin());
-    std::copy_n(file + kFileHeaderSize, kKeySectionHeaderSize, data.keySectionHeader.begin());
-    const std::uint8_t* record = file + kFileHeaderSize + kKeySectionHeaderSize;
-    for (model::KeyRecord& r : data.records) {
-        r = ReadKeyRecord(record);
-        record += kKeyRecordBytes;
-    }
-    data.hasKeyArea = true;
-
-    data.macros.assign(header.macroCount, model::EmptyMacroRecord());
-    for (std::size_t m = 0; m < header.macroCount; ++m)
+    DecodeKeyArea(file, data);
+    data.macros.resize(sizes->macroCount);
+    for (std::size_t m = 0; m < sizes->macroCount; ++m)
         ReadMacroRecord(file + kKeyAreaSize + m * kMacroRecordBytes, data.macros[m]);
+    DecodeTexts(bytes.substr(kKeyAreaSize + sizes->macroBytes, sizes->textBytes), data);
+    return true;
+}
 
-    const std::string_view area = bytes.substr(kKeyAreaSize + macroBytes, header.textAreaSize);
-    for (auto& text : data.texts)
-        text.reset();
-    data.textBytes = 0;
-    for (std::size_t r = 0; r < data.records.size(); ++r)
-        if (HasText(data.records[r]))
-            data.SetText(r, TextAt(area, data.records[r].value));
+// Reads exactly `size` bytes; false at the end of the file or on an error.
+bool ReadExactly(std::FILE* file, void* destination, std::size_t size)
+{
+    return std::fread(destination, 1, size, file) == size;
+}
+
+// Loading straight from the file: on a host with the file's byte order the macro records, most of
+// the bytes, are read into place instead of through a copy of the whole file.
+bool LoadInto(std::FILE* file, ProfileData& data)
+{
+    std::vector<std::uint8_t> keyArea(kKeyAreaSize);
+    if (!ReadExactly(file, keyArea.data(), keyArea.size()))
+        return false;
+    const std::optional<StatedSizes> sizes = SizesOf(keyArea.data());
+    if (!sizes)
+        return false;
+    DecodeKeyArea(keyArea.data(), data);
+    data.macros.resize(sizes->macroCount);
+    if constexpr (kHostIsLittleEndian) {
+        if (!ReadExactly(file, data.macros.data(), sizes->macroBytes))
+            return false;
+        for (model::MacroRecord& macro : data.macros)
+            KeepWithinRecord(macro);
+    } else {
+        std::vector<std::uint8_t> macros(sizes->macroBytes);
+        if (!ReadExactly(file, macros.data(), macros.size()))
+            return false;
+        for (std::size_t m = 0; m < sizes->macroCount; ++m)
+            ReadMacroRecord(macros.data() + m * kMacroRecordBytes, data.macros[m]);
+    }
+    // The text area is sized by the file, not by its header, so a lying header costs no memory.
+    std::string area;
+    area.resize(std::min<std::size_t>(sizes->textBytes, 1u << 20));
+    std::size_t filled = 0;
+    while (filled < sizes->textBytes) {
+        if (filled == area.size())
+            area.resize(std::min<std::size_t>(sizes->textBytes, area.size() * 2));
+        const std::size_t count = std::fread(area.data() + filled, 1, area.size() - filled, file);
+        if (count == 0)
+            return false;
+        filled += count;
+    }
+    DecodeTexts(area, data);
     return true;
 }
 
@@ -274,8 +381,12 @@ std::string PackTexts(ProfileData& data)
         if (std::uint64_t{offset} + length > data.textBytes)
             continue;
         auto* out = reinterpret_cast<std::uint8_t*>(area.data() + offset);
-        for (std::size_t u = 0; u < text->size(); ++u)
-            StoreU16(out + 2 * u, static_cast<std::uint16_t>((*text)[u]));
+        if constexpr (kHostIsLittleEndian) {
+            std::memcpy(out, text->data(), 2 * text->size());
+        } else {
+            for (std::size_t u = 0; u < text->size(); ++u)
+                StoreU16(out + 2 * u, static_cast<std::uint16_t>((*text)[u]));
+        }
         data.records[r].value = offset;
         offset += length;
     }
@@ -360,11 +471,16 @@ int ValidateProfileFile(const std::string& path, model::UserMessages& messages)
 
 bool LoadProfileFile(const std::string& path, ProfileData& data)
 {
-    try {
-        const std::optional<std::string> bytes = platform::ReadWholeFile(path, kProfileFileReadLimit);
-        if (bytes)
-            return DecodeProfileFile(*bytes, data);
-    } catch (const std::bad_alloc&) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::setvbuf(file, nullptr, _IONBF, 0);  // large reads go straight to their destination
+        bool loaded = false;
+        try {
+            loaded = LoadInto(file, data);
+        } catch (const std::bad_alloc&) {
+        }
+        std::fclose(file);
+        if (loaded)
+            return true;
     }
     ResetToDefault(data);
     return false;

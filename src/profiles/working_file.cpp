@@ -19,6 +19,15 @@ std::string WorkingFilePath(const std::string& documentsFolder, int /*profile*/)
     return WorkingFolder(documentsFolder) + "/$Profile0";
 }
 
+std::string PrepareWorkingFile(const std::string& documentsFolder)
+{
+    const std::string path = WorkingFilePath(documentsFolder);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        CreateDefaultProfileFile(path);
+    return path;
+}
+
 bool SaveWorkingFile(ProfileData& working, const std::string& workingFile)
 {
     std::error_code error;

@@ -15,6 +15,9 @@ std::string WorkingFolder(const std::string& documentsFolder);
 // The working file of any profile: every profile shares "$Profile0".
 std::string WorkingFilePath(const std::string& documentsFolder, int profile = 0);
 
+// The working file's path, with the file created from default data when it is missing.
+std::string PrepareWorkingFile(const std::string& documentsFolder);
+
 // Writes the working copy to the working file, but only when that file exists already; false
 // otherwise or when the write fails (the old file is then intact).
 bool SaveWorkingFile(ProfileData& working, const std::string& workingFile);
