@@ -9,7 +9,7 @@ TAVRIN_PACKAGES=(
   libhidapi-dev libudev-dev
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  qt6-base-dev
+  qt6-base-dev fonts-dejavu-core
 )
 
 tavrin_install_packages() {

@@ -11,6 +11,8 @@
 #include "platform/process_launch.h"
 #include "platform/tolvex_binding.h"
 #include "platform/user_folders.h"
+#include "ui/png_button.h"
+#include "ui/skin_failure.h"
 
 namespace tavrin::app {
 namespace {
@@ -27,7 +29,8 @@ void OnStopSignal(int)
 }  // namespace
 
 CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
-    : app_(app)
+    : ui::CBaseDialog(nullptr, app.Paths().mainSkinFile, app.Paths().skinFolder)
+    , app_(app)
     , instanceName_(platform::RuntimeFolder() + "/" + kInstanceMutexName)
     , instanceServer_([this](const InstanceMessage& message) {
         return HandleMessage(message.number, message.wParam, message.lParam);
@@ -122,12 +125,40 @@ bool CTavrinDlg::OnInitDialog()
         shownOnce_ = true;
     // 13.
     settingsModified_ = false;
-    // 14. The paths that need the skin and the documents folder, the window tag, the key events.
+    // 14. The skin's pictures and the layout, the paths that need the skin and the documents
+    // folder, the window tag, the key events.
+    if (!LayOutFromSkin())
+        return false;
     CompletePathTable(app_.Paths(), platform::DocumentsFolder());
     keyEvents_.Create(kKeyEventPrefix, kKeyEventCount);
     // 15.
     PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
     HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
+    return true;
+}
+
+bool CTavrinDlg::LayOutFromSkin()
+{
+    // Without its pictures the window cannot show itself: the program ends.
+    std::string failed;
+    std::optional<ui::MainWindowSkin::StatePictures> pictures
+        = ui::MainWindowSkin::LoadStatePictures(app_.Paths().skinFolder, failed);
+    if (!pictures) {
+        ui::EndForMissingSkin("the skin picture \"" + failed + "\" could not be loaded");
+        return false;
+    }
+    if (!ApplySkin())
+        return false;
+    const bool arrowsUp = app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0;
+    skin_ = std::make_unique<ui::MainWindowSkin>(*this, std::move(*pictures), arrowsUp);
+    const struct {
+        int id;
+        const char* text;
+    } tooltips[] = {{ui::main_id::kHelp, "IDS_MAIN_HELP_PROMPT"}, {ui::main_id::kClose, "IDS_MAIN_CLOSE_PROMPT"},
+        {ui::main_id::kMinimise, "IDS_MAIN_MINIMIZE_PROMPT"}, {ui::main_id::kMenu, "IDS_MAIN_MENU_PROMPT"}};
+    for (const auto& tooltip : tooltips)
+        if (ui::CPngButton* button = skin_->Button(tooltip.id))
+            button->SetTooltip(QString::fromStdString(app_.Texts().Text(tooltip.text)), true);
     return true;
 }
 
@@ -199,6 +230,8 @@ void CTavrinDlg::CloseDown()
     instanceLock_.Release();
     keyEvents_.Close();
     settingsModified_ = false;
+    // 6. The skin's pictures.
+    ReleasePictures();
     // The library's threads stay (the library is not ended); they find nothing to call any more.
     device::InstallNotificationTargets(nullptr, nullptr);
     if (presence_)

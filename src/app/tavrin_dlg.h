@@ -1,8 +1,8 @@
-// The main window: the program's only top-level window and the owner of its event loop. For now a
-// plain hidden dialog that starts the program up, answers the private messages and shuts down.
+// The main window: the program's only top-level window and the owner of its event loop. A skinned
+// dialog that starts the program up, lays itself out from the main skin file, answers the private
+// messages and shuts down.
 #pragma once
 
-#include <QDialog>
 #include <QEventLoop>
 #include <QPointer>
 #include <QStringList>
@@ -15,6 +15,8 @@
 #include "platform/named_events.h"
 #include "profiles/active_profile.h"
 #include "profiles/keyboard_presence.h"
+#include "ui/base_dialog.h"
+#include "ui/main_window_skin.h"
 
 class QMessageBox;
 class QSocketNotifier;
@@ -27,7 +29,7 @@ inline constexpr const char* kInstanceMutexName = "Tavrin_Mutex_R2T";
 inline constexpr const char* kKeyEventPrefix = "Tavrin_Event_";
 inline constexpr int kKeyEventCount = 208;
 
-class CTavrinDlg : public QDialog, private device::DeviceEventSink {
+class CTavrinDlg : public ui::CBaseDialog, private device::DeviceEventSink {
     Q_OBJECT
 public:
     // The command line, the single-instance check and the background program. A second instance
@@ -51,8 +53,14 @@ public:
     bool WindowReady() const { return windowReady_.load(); }
     bool ShownOnce() const { return shownOnce_.load(); }
 
+    // The window's controls by control identifier, once the window has laid itself out; null
+    // before, and for an identifier the window does not own.
+    QWidget* Control(int id) const { return skin_ ? skin_->Control(id) : nullptr; }
+    ui::MainWindowSkin* Skin() const { return skin_.get(); }
+
 private:
     bool OnInitDialog();
+    bool LayOutFromSkin();
     void ScanCommandLine(const QStringList& arguments);
     void ClaimSingleInstance();
     void OnOpen();
@@ -79,6 +87,7 @@ private:
     std::unique_ptr<profiles::KeyboardPresence> presence_;
     QPointer<QMessageBox> noKeyboardBox_;
     QSocketNotifier* stopNotifier_ = nullptr;
+    std::unique_ptr<ui::MainWindowSkin> skin_;
     QEventLoop loop_;
 };
 

@@ -1,0 +1,282 @@
+#include "ui/main_window_skin.h"
+
+#include <QComboBox>
+
+#include "ui/base_dialog.h"
+#include "ui/color_static.h"
+#include "ui/picture_static.h"
+#include "ui/png_button.h"
+#include "ui/skin_color_button.h"
+#include "ui/skin_fonts.h"
+#include "ui/skin_pictures.h"
+#include "ui/skin_slider.h"
+
+namespace tavrin::ui {
+namespace {
+
+// The lighting panel's bitmaps besides the numbered ones.
+constexpr const char* kNamedBitmaps[] = {"dengup", "dengdown", "leftup", "leftdown", "rightup", "rightdown", "upup",
+    "updown", "downup", "downdown", "julong", "julongdown", "kuosan", "kuosandown", "hong", "hongok", "huang",
+    "huangok", "lv", "lvok", "lan", "lanok", "sjsup", "sjsdown", "user1up", "user1down", "user2up", "user2down"};
+constexpr int kBusyFrames = 10;
+// Slider pictures: brightness position v shows "v+1.bmp", speed position v "27+v.bmp".
+constexpr int kFirstBrightnessPicture = 1;
+constexpr int kFirstSpeedPicture = 27;
+
+// What each picture control shows before the window's behaviour sets it: the closed panel and the
+// unselected state of every switch.
+const std::map<int, const char*> kFirstPictures = {
+    {main_id::kPanelSwitch, "dengup.bmp"},
+    {main_id::kFirstDirection, "leftup.bmp"},
+    {main_id::kSecondDirection, "rightup.bmp"},
+    {main_id::kHxColourfulSwitch, "sjsup.bmp"},
+    {main_id::kFyColourfulSwitch, "sjsup.bmp"},
+    {main_id::kRedPicture, "hong.bmp"},
+    {main_id::kYellowPicture, "huang.bmp"},
+    {main_id::kGreenPicture, "lv.bmp"},
+    {main_id::kBluePicture, "lan.bmp"},
+    {main_id::kPaintBrush, "user1up.bmp"},
+    {main_id::kBaseBrush, "user2up.bmp"},
+    {main_id::kBusyPicture, "jdt1.bmp"},
+};
+
+// The buttons that carry a text of their own in the main window's button font.
+constexpr int kLabelledButtons[] = {main_id::kOk, main_id::kCancel, main_id::kApply, main_id::kMacro, main_id::kDefault,
+    main_id::kProfile1, main_id::kProfile2, main_id::kProfile3, main_id::kSwitch};
+constexpr std::uint32_t kButtonText = 0x00FFFFFF;
+constexpr std::uint32_t kButtonTextHover = 0x0000D7FF;
+constexpr std::uint32_t kButtonTextDisabled = 0x00808080;
+
+}  // namespace
+
+std::optional<MainWindowSkin::StatePictures> MainWindowSkin::LoadStatePictures(
+    const std::string& skinFolder, std::string& failed)
+{
+    StatePictures pictures;
+    QPixmap* const targets[] = {&pictures.normal, &pictures.over, &pictures.down, &pictures.disable, &pictures.arrow,
+        &pictures.colour0, &pictures.colour1};
+    for (std::size_t i = 0; i < std::size(targets); ++i) {
+        const QImage image = LoadSkinPicture(skinFolder + kStatePictureFiles[i]);
+        if (image.isNull()) {
+            failed = kStatePictureFiles[i];
+            return std::nullopt;
+        }
+        *targets[i] = QPixmap::fromImage(image);
+    }
+    return pictures;
+}
+
+MainWindowSkin::MainWindowSkin(CBaseDialog& window, StatePictures pictures, bool arrowsUp)
+    : window_(window)
+    , pictures_(std::move(pictures))
+    , arrowsUp_(arrowsUp)
+{
+    LoadBitmaps();
+    leftArrow_ = ReadArrowOffsets(ArrowSide::Left);
+    rightArrow_ = ReadArrowOffsets(ArrowSide::Right);
+    for (const MainControl& control : MainWindowControls()) {
+        QWidget* widget = CreateControl(control);
+        widget->setObjectName(QString::fromStdString(control.key));
+        widget->setProperty("controlId", control.id);
+        controls_[control.id] = widget;
+        Place(control, widget);
+        widget->setVisible(!control.startsHidden);
+    }
+    ApplyLooks();
+    ApplyArrowOffsets();
+    arrowTimer_.setInterval(kArrowBlinkMs);
+    QObject::connect(&arrowTimer_, &QTimer::timeout, [this] { AdvanceArrowBlink(); });
+    arrowTimer_.start();
+}
+
+void MainWindowSkin::LoadBitmaps()
+{
+    const auto load = [this](const std::string& name) {
+        const QImage image = LoadSkinPicture(window_.SkinFolder() + name);
+        bitmaps_[name] = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    };
+    for (const char* name : kNamedBitmaps)
+        load(std::string(name) + ".bmp");
+    for (int frame = 1; frame <= kBusyFrames; ++frame)
+        load("jdt" + std::to_string(frame) + ".bmp");
+    // "0.bmp" is loaded with the slider pictures but no position shows it; 26 is not used.
+    for (int number = 0; number <= kFirstSpeedPicture + 24; ++number)
+        if (number != 26)
+            load(std::to_string(number) + ".bmp");
+}
+
+const QPixmap& MainWindowSkin::Bitmap(const std::string& name) const
+{
+    static const QPixmap none;
+    const auto found = bitmaps_.find(name);
+    return found == bitmaps_.end() ? none : found->second;
+}
+
+QWidget* MainWindowSkin::Control(int id) const
+{
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+CPngButton* MainWindowSkin::Button(int id) const
+{
+    return ControlAs<CPngButton>(id);
+}
+
+QWidget* MainWindowSkin::CreateControl(const MainControl& control)
+{
+    switch (control.kind) {
+    case ControlKind::ImageButton:
+        return new CPngButton(&window_);
+    case ControlKind::Label:
+        return new ColorStatic(&window_);
+    case ControlKind::Picture:
+        return new PictureStatic(&window_);
+    case ControlKind::DropDownList:
+        return new QComboBox(&window_);
+    case ControlKind::EditableDropDown: {
+        auto* combo = new QComboBox(&window_);
+        combo->setEditable(true);
+        return combo;
+    }
+    case ControlKind::Slider:
+        return new CSkinSlider(&window_);
+    case ControlKind::ColourButton:
+        return new CSkinColorBtn(&window_);
+    }
+    return new QWidget(&window_);
+}
+
+void MainWindowSkin::Place(const MainControl& control, QWidget* widget)
+{
+    const std::string& file = window_.LayoutFile();
+    const std::string value = ReadPlacementValue(file, kPlacementSection, control.key);
+    std::string offsetValue = kMissingPlacement;
+    if (control.rule == PlacingRule::TwoKeys) {
+        const ArrowSide side = control.id == main_id::kLeftArrow ? ArrowSide::Left : ArrowSide::Right;
+        offsetValue = ReadPlacementValue(file, kArrowOffsetSection, ArrowOffsetKey(side, arrowsUp_, arrowPhase_));
+    }
+    const Placement placement = PlaceByRule(control.rule, value, offsetValue);
+    if (placement.resize)
+        widget->setGeometry(placement.x, placement.y, placement.width, placement.height);
+    else
+        widget->move(placement.x, placement.y);
+    if (auto* button = qobject_cast<CPngButton*>(widget); button && placement.hasPictureOffset)
+        GivePictures(control, *button, placement.offsetX, placement.offsetY);
+    if (placement.disable)
+        widget->setEnabled(false);
+    widget->update();
+}
+
+void MainWindowSkin::GivePictures(const MainControl& control, CPngButton& button, int x, int y)
+{
+    const StatePictures& p = pictures_;
+    switch (control.pictures) {
+    case PictureSet::Standard:
+    case PictureSet::None:
+        button.SetSkin(x, y, p.normal, p.over, p.down, p.normal, p.disable, false);
+        break;
+    case PictureSet::Lock:
+        button.SetSkin(x, y, p.normal, p.normal, p.normal, p.normal, p.over, false);
+        break;
+    case PictureSet::Link:
+        button.SetSkin(x, y, p.normal, p.over, p.disable, p.normal, p.normal, false);
+        break;
+    case PictureSet::Apply:
+        button.SetSkin(x, y, p.normal, p.over, p.down, p.disable, p.disable, false);
+        break;
+    case PictureSet::Flip:
+        button.SetSkin(x, y, p.normal, p.normal, p.normal, p.normal, p.disable, false);
+        break;
+    case PictureSet::Arrow:
+        button.SetSkin(x, y, p.arrow, p.arrow, p.arrow, p.arrow, p.arrow, false);
+        break;
+    }
+}
+
+void MainWindowSkin::ApplyLooks()
+{
+    for (const int id : kLabelledButtons)
+        if (CPngButton* button = Button(id))
+            button->SetTextStyle(true, 10, "Arial", kButtonText, kButtonTextHover, kButtonText, kButtonTextDisabled);
+    if (CPngButton* version = Button(main_id::kVersion)) {
+        version->SetTextStyle(true, 8, "Verdana", kButtonText, kButtonText, kButtonText, kButtonTextDisabled);
+        version->setFont(VersionTextFont());
+    }
+    for (const MainControl& control : MainWindowControls()) {
+        if (control.kind == ControlKind::ImageButton)
+            Button(control.id)->setFont(MainButtonFont());
+        if (auto* label = ControlAs<ColorStatic>(control.id))
+            label->SetTextColour(kLabelTextColour);
+    }
+    if (auto* working = ControlAs<ColorStatic>(main_id::kWorkingModeLabel)) {
+        working->setFont(WorkingModeFont());
+        working->SetTextColour(kWorkingModeTextColour);
+    }
+    for (const auto& [id, name] : kFirstPictures)
+        if (auto* picture = ControlAs<PictureStatic>(id))
+            picture->SetPicture(Bitmap(name));
+    const auto slider = [this](int id, int firstPicture) {
+        std::vector<QPixmap> pictures;
+        for (int position = 0; position < CSkinSlider::kPositions; ++position)
+            pictures.push_back(Bitmap(std::to_string(firstPicture + position) + ".bmp"));
+        if (auto* control = ControlAs<CSkinSlider>(id))
+            control->SetPictures(std::move(pictures));
+    };
+    slider(main_id::kBrightnessSlider, kFirstBrightnessPicture);
+    slider(main_id::kSpeedSlider, kFirstSpeedPicture);
+}
+
+void MainWindowSkin::PlaceDirectionGroup(int mode)
+{
+    const std::string suffix = DirectionLayoutSuffix(mode);
+    const int ids[] = {main_id::kDirectionLabel, main_id::kFirstDirection, main_id::kSecondDirection};
+    for (std::size_t i = 0; i < std::size(ids); ++i) {
+        const std::string value
+            = ReadPlacementValue(window_.LayoutFile(), kPlacementSection, kDirectionKeys[i] + suffix);
+        const Placement placement = PlaceByRule(PlacingRule::MoveOnly, value);
+        if (QWidget* widget = Control(ids[i])) {
+            widget->move(placement.x, placement.y);
+            widget->update();
+        }
+    }
+}
+
+MainWindowSkin::ArrowOffsets MainWindowSkin::ReadArrowOffsets(ArrowSide side) const
+{
+    ArrowOffsets offsets;
+    for (int phase = 1; phase <= 2; ++phase) {
+        const auto read = [&](bool up) {
+            return ParseSkinRect(
+                ReadPlacementValue(window_.LayoutFile(), kArrowOffsetSection, ArrowOffsetKey(side, up, phase)));
+        };
+        offsets.up[phase - 1] = read(true);
+        offsets.down[phase - 1] = read(false);
+    }
+    return offsets;
+}
+
+void MainWindowSkin::SetArrowsUp(bool up)
+{
+    arrowsUp_ = up;
+    ApplyArrowOffsets();
+}
+
+void MainWindowSkin::AdvanceArrowBlink()
+{
+    arrowPhase_ = arrowPhase_ == 1 ? 2 : 1;
+    ApplyArrowOffsets();
+}
+
+void MainWindowSkin::ApplyArrowOffsets()
+{
+    const auto apply = [this](int id, const ArrowOffsets& offsets) {
+        const SkinRect& offset = arrowsUp_ ? offsets.up[arrowPhase_ - 1] : offsets.down[arrowPhase_ - 1];
+        if (CPngButton* button = Button(id))
+            button->SetPictureOffset(offset.x, offset.y);
+    };
+    apply(main_id::kLeftArrow, leftArrow_);
+    apply(main_id::kRightArrow, rightArrow_);
+}
+
+}  // namespace tavrin::ui

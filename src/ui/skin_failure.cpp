@@ -1,0 +1,35 @@
+#include "ui/skin_failure.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tavrin::ui {
+namespace {
+
+void EndProcessAtOnce(std::string_view)
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+SkinFailureHandler& CurrentHandler()
+{
+    static SkinFailureHandler handler = EndProcessAtOnce;
+    return handler;
+}
+
+}  // namespace
+
+SkinFailureHandler SetSkinFailureHandler(SkinFailureHandler handler)
+{
+    SkinFailureHandler previous = std::move(CurrentHandler());
+    CurrentHandler() = handler ? std::move(handler) : SkinFailureHandler(EndProcessAtOnce);
+    return previous;
+}
+
+void EndForMissingSkin(std::string_view reason)
+{
+    CurrentHandler()(reason);
+}
+
+}  // namespace tavrin::ui
