@@ -1,5 +1,7 @@
 #include "app/tavrin_dlg.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <csignal>
@@ -159,6 +161,23 @@ bool CTavrinDlg::LayOutFromSkin()
     for (const auto& tooltip : tooltips)
         if (ui::CPngButton* button = skin_->Button(tooltip.id))
             button->SetTooltip(QString::fromStdString(app_.Texts().Text(tooltip.text)), true);
+    // Apply is enabled exactly while edits wait for it.
+    if (QWidget* apply = Control(ui::main_id::kApply))
+        apply->setEnabled(settingsModified_);
+    // Key clicks start in the function keys mode.
+    if (ui::CPngButton* button = skin_->Button(ui::main_id::kSwitch))
+        button->setText(kSwitchToColourKeys);
+    // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
+    // active profile happen on worker threads too.
+    activeProfile_->SetWorkingModeObserver([this](bool shown) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, shown] {
+                if (QWidget* label = Control(ui::main_id::kWorkingModeLabel))
+                    label->setVisible(shown);
+            },
+            Qt::QueuedConnection);
+    });
     return true;
 }
 
@@ -215,6 +234,23 @@ void CTavrinDlg::OnOpen()
 void CTavrinDlg::OnLanguage(int languageIndex)
 {
     setWindowTitle(QString::fromStdString(app_.Texts().Text("IDS_MAIN_CAPTION", languageIndex)));
+    const struct {
+        int id;
+        const char* text;
+    } labels[] = {{ui::main_id::kOk, "IDS_MAIN_OK"}, {ui::main_id::kCancel, "IDS_MAIN_Cancel"},
+        {ui::main_id::kApply, "IDS_MAIN_Apply"}, {ui::main_id::kMacro, "IDS_MAIN_MACRO"},
+        {ui::main_id::kDefault, "IDS_MAIN_DEFAULT"}, {ui::main_id::kProfile1, "IDS_MAIN_PROFILE1"},
+        {ui::main_id::kProfile2, "IDS_MAIN_PROFILE2"}, {ui::main_id::kProfile3, "IDS_MAIN_PROFILE3"},
+        {ui::main_id::kProfileLabel, "IDS_KEYBOARD_FUNC_PROFILE"},
+        {ui::main_id::kLightingLabel, "IDS_KEYBOARD_FUNC_LIGHTING"},
+        {ui::main_id::kWorkingModeLabel, "IDS_KEYBOARD_FUNC_WORK"}};
+    for (const auto& label : labels) {
+        const QString text = QString::fromStdString(app_.Texts().Text(label.text, languageIndex));
+        if (auto* button = qobject_cast<QAbstractButton*>(Control(label.id)))
+            button->setText(text);
+        else if (auto* static_ = qobject_cast<QLabel*>(Control(label.id)))
+            static_->setText(text);
+    }
 }
 
 void CTavrinDlg::CloseDown()

@@ -28,6 +28,8 @@ class CTavrinApp;
 inline constexpr const char* kInstanceMutexName = "Tavrin_Mutex_R2T";
 inline constexpr const char* kKeyEventPrefix = "Tavrin_Event_";
 inline constexpr int kKeyEventCount = 208;
+// The switch button's label while key clicks open the assignment editor.
+inline constexpr const char* kSwitchToColourKeys = "Switch to the color keys mode";
 
 class CTavrinDlg : public ui::CBaseDialog, private device::DeviceEventSink {
     Q_OBJECT

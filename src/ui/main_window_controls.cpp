@@ -61,7 +61,7 @@ std::vector<MainControl> BuildTable()
         Lighting("CONTROL_UsbStatic", main_id::kReportLabel, K::Label),
         Lighting("CONTROL_Profiles", main_id::kProfileLabel, K::Label, false),
         Lighting("CONTROL_Lighting", main_id::kLightingLabel, K::Label, false),
-        Lighting("CONTROL_Working", main_id::kWorkingModeLabel, K::Label, false),
+        Lighting("CONTROL_Working", main_id::kWorkingModeLabel, K::Label),  // shown while the default mode runs
         Lighting("CONTROL_LEDTEXT", main_id::kAmbientLabel, K::Label),
         Lighting("CONTROL_COLORTEXT", main_id::kAmbientColourLabel, K::Label),
         Lighting("CONTROL_DengStatic", main_id::kPanelTitle, K::Label, false),

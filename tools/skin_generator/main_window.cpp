@@ -44,8 +44,8 @@ void AddTitleAndToolbar(WindowLayout& layout)
     b.push_back(Button("FUNC_PROFILES", {412, kToolbarTop, 36, 32}, Face::LegendButton, {}, Icon::Profiles));
     b.push_back(Button("FUNC_DEFAULT", {476, kToolbarTop, 104, 32}, Face::TextButton));
     b.push_back(Button("FUNC_MACRO", {586, kToolbarTop, 104, 32}, Face::TextButton));
-    b.push_back(Button("FUNC_SWITCH", {696, kToolbarTop, 256, 32}, Face::TextButton));
-    layout.controls.push_back({"CONTROL_Working", {964, kToolbarTop + 2, 212, 28}});
+    b.push_back(Button("FUNC_SWITCH", {696, kToolbarTop, 236, 32}, Face::TextButton));
+    layout.controls.push_back({"CONTROL_Working", {942, kToolbarTop + 2, 250, 28}});
 }
 
 // Above the function row: the layout flip with its blinking arrows, and the lock lights.
