@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "profiles/profile_file.h"
 #include "support/emulator_process.h"
@@ -38,9 +39,20 @@ protected:
 
     std::string WorkingFile() const { return home_.File("Documents/Tavrin_R2T/$Profile0"); }
 
+    // The sample profile as a file to restore (its path), and a working file for the restore to save.
+    std::string WriteSampleAndWorkingFile()
+    {
+        FillSampleProfile(*sample_);
+        const std::string path = files_.File("sample.tvn");
+        EXPECT_TRUE(profiles::SaveProfileFile(path, *sample_));
+        EXPECT_TRUE(profiles::CreateDefaultProfileFile(WorkingFile()));
+        return path;
+    }
+
     TemporaryFolder home_;
     TemporaryFolder files_;
     EmulatorProcess emulator_;
+    std::unique_ptr<profiles::ProfileData> sample_ = std::make_unique<profiles::ProfileData>();
 };
 
 TEST_F(TavrinctlProcess, BadUsageAndBadFilesExitWithTwoAndSayWhy)
@@ -99,11 +111,7 @@ TEST_F(TavrinctlProcess, InfoAndProfileReadAndSwitchTheKeyboard)
 TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
 {
     ASSERT_TRUE(emulator_.Start());
-    auto sample = std::make_unique<profiles::ProfileData>();
-    FillSampleProfile(*sample);
-    const std::string restored = files_.File("sample.tvn");
-    ASSERT_TRUE(profiles::SaveProfileFile(restored, *sample));
-    ASSERT_TRUE(profiles::CreateDefaultProfileFile(WorkingFile()));
+    const std::string restored = WriteSampleAndWorkingFile();
 
     const ToolRun restore = Tavrinctl("restore '" + restored + "'");
     ASSERT_EQ(restore.exitCode, 0) << restore.err;
@@ -116,7 +124,7 @@ TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
     EXPECT_EQ(Tavrinctl("validate '" + backup + "'").exitCode, 0);
     auto back = std::make_unique<profiles::ProfileData>();
     ASSERT_TRUE(profiles::LoadProfileFile(backup, *back));
-    ExpectSameKeyboardContent(*sample, *back);
+    ExpectSameKeyboardContent(*sample_, *back);
 
     const ToolRun listing = Tavrinctl("show '" + backup + "'");
     EXPECT_EQ(listing.exitCode, 0);
@@ -133,11 +141,7 @@ TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
 TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFileWhole)
 {
     ASSERT_TRUE(emulator_.Start());
-    auto sample = std::make_unique<profiles::ProfileData>();
-    FillSampleProfile(*sample);
-    const std::string restored = files_.File("sample.tvn");
-    ASSERT_TRUE(profiles::SaveProfileFile(restored, *sample));
-    ASSERT_TRUE(profiles::CreateDefaultProfileFile(WorkingFile()));
+    const std::string restored = WriteSampleAndWorkingFile();
 
     // The connection's own reads (identity, default key map) come first; the unplug falls inside
     // the macro download.

@@ -13,17 +13,6 @@ constexpr int kCornerRadius = 12;
 constexpr int kTitleHeight = 48;
 const QRect kCard(16, 108, kWidth - 32, 292);
 
-ImageButton Button(const QString& key, QRect rect, Face face, const QString& legend = {}, Icon icon = Icon::None)
-{
-    ImageButton button;
-    button.key = key;
-    button.rect = rect;
-    button.face = face;
-    button.legend = legend;
-    button.icon = icon;
-    return button;
-}
-
 bool IsMacroPageButton(const ImageButton& button)
 {
     return button.key.startsWith("FUNC_MACRO");

@@ -17,17 +17,6 @@ constexpr int kPlateTop = 108;
 constexpr int kPanelHeight = 226;
 constexpr int kFooterHeight = 48;
 
-ImageButton Button(const QString& key, QRect rect, Face face, const QString& legend = {}, Icon icon = Icon::None)
-{
-    ImageButton button;
-    button.key = key;
-    button.rect = rect;
-    button.face = face;
-    button.legend = legend;
-    button.icon = icon;
-    return button;
-}
-
 void AddTitleAndToolbar(WindowLayout& layout)
 {
     auto& b = layout.buttons;

@@ -12,16 +12,6 @@ constexpr int kHeight = 376;
 constexpr int kCornerRadius = 12;
 constexpr int kTitleHeight = 44;
 
-ImageButton Button(const QString& key, QRect rect, Face face, const QString& legend)
-{
-    ImageButton button;
-    button.key = key;
-    button.rect = rect;
-    button.face = face;
-    button.legend = legend;
-    return button;
-}
-
 void DrawProfileBackground(QPainter& painter)
 {
     const QSize size(kWidth, kHeight);

@@ -57,6 +57,17 @@ struct ImageButton {
     bool active = false;  // tab of the page the pictures are drawn for
 };
 
+inline ImageButton Button(const QString& key, QRect rect, Face face, const QString& legend = {}, Icon icon = Icon::None)
+{
+    ImageButton button;
+    button.key = key;
+    button.rect = rect;
+    button.face = face;
+    button.legend = legend;
+    button.icon = icon;
+    return button;
+}
+
 struct PlainControl {
     QString key;
     QRect rect;
