@@ -86,7 +86,7 @@ RestoreOutcome ProfileTransfer::Restore(const std::string& path, ProfileData& wo
         return RestoreOutcome::Rejected;
     }
     std::lock_guard lock(working.lock);
-    ClearProfileData(working);
+    ClearWorkingData(working);
     MoveProfileData(*loaded, working);
     SaveWorkingFile(working, workingFile);
     return ApplyWorkingData(working, applied, true) ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "profiles/profile_data.h"
+#include "profiles/profile_file.h"
 
 namespace tavrin::profiles {
 
@@ -17,6 +18,14 @@ std::string WorkingFilePath(const std::string& documentsFolder, int profile = 0)
 
 // The working file's path, with the file created from default data when it is missing.
 std::string PrepareWorkingFile(const std::string& documentsFolder);
+
+// Frees the working copy's texts, empties its macro list and drops its key area, before a file is
+// loaded into it.
+inline void ClearWorkingData(ProfileData& working)
+{
+    std::lock_guard lock(working.lock);
+    ClearProfileData(working);
+}
 
 // Writes the working copy to the working file, but only when that file exists already; false
 // otherwise or when the write fails (the old file is then intact).

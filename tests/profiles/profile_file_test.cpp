@@ -262,23 +262,30 @@ TEST_F(ProfileFileTest, UntrustedFilesLoadWithinTheirBytes)
         {"more than 100 macros", [](std::string& b) { b[14] = 101; }, {}, false},
         {"shorter than a key area", [](std::string& b) { b.resize(100); }, {}, false},
     };
-    for (const Case& c : cases) {
-        std::string bytes = good;
-        c.change(bytes);
-        auto loaded = std::make_unique<ProfileData>();
-        loaded->macros = {Macro(9, u"left over", 1)};
-        EXPECT_EQ(DecodeProfileFile(bytes, *loaded), c.loads) << c.what;
-        if (c.check)
-            c.check(*loaded);
-        if (!c.loads) {
-            // Default data, not a half-filled copy.
-            EXPECT_TRUE(loaded->hasKeyArea) << c.what;
-            EXPECT_TRUE(loaded->macros.empty()) << c.what;
-            EXPECT_EQ(loaded->textBytes, 0u) << c.what;
-            EXPECT_EQ(loaded->Record(0, model::GRecord(0, 0)).aux, 0x0301) << c.what;
-            EXPECT_EQ(loaded->records[10], KeyRecord{}) << c.what;
+    // Both ways in: bytes already in memory, and a file read as it is loaded.
+    const std::string path = folder.File("untrusted.tvn");
+    for (const bool fromFile : {false, true})
+        for (const Case& c : cases) {
+            std::string bytes = good;
+            c.change(bytes);
+            auto loaded = std::make_unique<ProfileData>();
+            loaded->macros = {Macro(9, u"left over", 1)};
+            if (fromFile)
+                WriteFile(path, bytes);
+            const bool result = fromFile ? LoadProfileFile(path, *loaded) : DecodeProfileFile(bytes, *loaded);
+            const std::string what = std::string(c.what) + (fromFile ? " (file)" : " (memory)");
+            EXPECT_EQ(result, c.loads) << what;
+            if (c.check)
+                c.check(*loaded);
+            if (!c.loads) {
+                // Default data, not a half-filled copy.
+                EXPECT_TRUE(loaded->hasKeyArea) << what;
+                EXPECT_TRUE(loaded->macros.empty()) << what;
+                EXPECT_EQ(loaded->textBytes, 0u) << what;
+                EXPECT_EQ(loaded->Record(0, model::GRecord(0, 0)).aux, 0x0301) << what;
+                EXPECT_EQ(loaded->records[10], KeyRecord{}) << what;
+            }
         }
-    }
 }
 
 TEST_F(ProfileFileTest, SaveLoadSaveGivesTheSameBytes)
