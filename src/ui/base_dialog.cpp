@@ -23,17 +23,18 @@ bool CBaseDialog::ApplySkin()
     applyingSkin_ = true;
     ini_.SetPath(layoutFile_);
     const ScreenPictures names = ReadScreenPictures(layoutFile_);
-    const QImage background = names.main.empty() ? QImage() : LoadSkinPicture(skinFolder_ + names.main);
+    QImage background = names.main.empty() ? QImage() : LoadSkinPicture(skinFolder_ + names.main);
     if (background.isNull())
         return FailSkin("the window picture \"" + names.main + "\" could not be loaded");
     const QImage mask = names.mask.empty() ? QImage() : LoadSkinPicture(skinFolder_ + names.mask);
     if (mask.isNull())
         return FailSkin("the mask picture \"" + names.mask + "\" could not be loaded");
 
-    background_ = QPixmap::fromImage(background);
-    mask_ = mask;
-    resize(background.size());
-    region_ = RegionFromMask(mask_, background.size());
+    const QSize size = background.size();
+    background_ = QPixmap::fromImage(std::move(background));
+    resize(size);
+    // The mask serves only to cut the shape; it is not kept beside the region made from it.
+    region_ = RegionFromMask(mask, size);
     // An empty region would clear the mask and show the whole window; a shape that lies outside the
     // window shows none of it, as an all-white mask means.
     setMask(region_.isEmpty() ? QRegion(-1, -1, 1, 1) : region_);
@@ -54,7 +55,6 @@ bool CBaseDialog::FailSkin(const std::string& reason)
 void CBaseDialog::ReleasePictures()
 {
     background_ = QPixmap();
-    mask_ = QImage();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 

@@ -53,7 +53,6 @@ private:
     profiles::CIniFile ini_;
     bool applyingSkin_ = false;
     QPixmap background_;
-    QImage mask_;
     QRegion region_;
     // Dragging by hand where the window system does not move windows itself.
     bool dragging_ = false;

@@ -56,12 +56,12 @@ std::optional<MainWindowSkin::StatePictures> MainWindowSkin::LoadStatePictures(
     QPixmap* const targets[] = {&pictures.normal, &pictures.over, &pictures.down, &pictures.disable, &pictures.arrow,
         &pictures.colour0, &pictures.colour1};
     for (std::size_t i = 0; i < std::size(targets); ++i) {
-        const QImage image = LoadSkinPicture(skinFolder + kStatePictureFiles[i]);
+        QImage image = LoadSkinPicture(skinFolder + kStatePictureFiles[i]);
         if (image.isNull()) {
             failed = kStatePictureFiles[i];
             return std::nullopt;
         }
-        *targets[i] = QPixmap::fromImage(image);
+        *targets[i] = QPixmap::fromImage(std::move(image));
     }
     return pictures;
 }
