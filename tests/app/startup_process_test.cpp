@@ -117,7 +117,7 @@ TEST_F(StartupProcessTest, ASecondStartShowsTheFirstAndEnds)
     EXPECT_EQ(second.WaitForExit(kPatience), 0);
     EXPECT_NE(second.Output().find("sent MSG_OPEN"), std::string::npos);
     EXPECT_EQ(second.Output().find("MSG_INIT"), std::string::npos) << "the second start built no window";
-    EXPECT_TRUE(WaitUntil([&] { return Count(first.Output(), "MSG_OPEN shown") == 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return Count(first.Output(), "MSG_OPEN shown") == 2; })) << first.Output();
     EXPECT_EQ(QuendelStarts(), 1);
 
     // Messages without their exact check value are ignored.
