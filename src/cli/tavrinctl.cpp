@@ -1,10 +1,7 @@
 // tavrinctl: the keyboard's profiles from the command line, over the same core as the program.
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,21 +95,16 @@ const char* ProblemText(profiles::ProfileFileProblem problem)
 // The bytes of a profile file ("-" is standard input), checked; an error message otherwise.
 std::optional<std::string> ReadCheckedFile(const std::string& path, std::string& error)
 {
-    std::optional<std::string> bytes;
-    if (path == "-") {
-        std::string all((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-        if (all.size() <= profiles::kProfileFileReadLimit)
-            bytes = std::move(all);
-    } else {
-        std::error_code code;
-        if (!std::filesystem::exists(path, code)) {
-            error = path + ": no such file";
-            return std::nullopt;
-        }
-        bytes = platform::ReadWholeFile(path, profiles::kProfileFileReadLimit);
+    std::error_code code;
+    if (path != "-" && !std::filesystem::exists(path, code)) {
+        error = path + ": no such file";
+        return std::nullopt;
     }
+    // Standard input is read up to the same limit as files, not to its end whatever its size.
+    std::optional<std::string> bytes
+        = platform::ReadWholeFile(path == "-" ? "/dev/stdin" : path, profiles::kProfileFileReadLimit);
     if (!bytes) {
-        error = path + ": cannot be read";
+        error = path + ": cannot be read, or larger than any profile file";
         return std::nullopt;
     }
     const profiles::ProfileFileProblem problem = profiles::CheckProfileFileBytes(*bytes);
