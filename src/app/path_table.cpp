@@ -1,7 +1,7 @@
 #include "app/path_table.h"
 
-#include "platform/private_profile.h"
 #include "profiles/working_file.h"
+#include "ui/skin_layout.h"
 
 namespace tavrin::app {
 
@@ -27,7 +27,7 @@ void CompletePathTable(PathTable& paths, const std::string& documentsFolder)
 {
     paths.userColourFile = documentsFolder + "/Tavrin_R2T/wskb.ini";
     paths.workingFile = profiles::PrepareWorkingFile(documentsFolder);
-    paths.linkAddress = platform::GetPrivateProfileString("SCREEN", "Link", kDefaultLinkAddress, paths.mainSkinFile);
+    paths.linkAddress = ui::ReadSkinLink(paths.mainSkinFile, kDefaultLinkAddress);
 }
 
 }  // namespace tavrin::app

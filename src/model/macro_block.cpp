@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/key_table.h"
+#include "model/little_endian.h"
 
 namespace tavrin::model {
 namespace {
@@ -22,15 +23,13 @@ constexpr std::uint32_t kDelayUnit = 10;
 
 std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t at)
 {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+    return LoadU16(bytes.data() + at);
 }
 
 void WriteU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value)
 {
-    if (at + 2 > bytes.size())
-        return;
-    bytes[at] = static_cast<std::uint8_t>(value);
-    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    if (at + 2 <= bytes.size())
+        StoreU16(bytes.data() + at, value);
 }
 
 std::size_t NameLength(const MacroRecord& record)

@@ -1,6 +1,7 @@
 #include "model/macro_download.h"
 
 #include "device/result_codes.h"
+#include "model/little_endian.h"
 #include "profiles/profile_data.h"
 
 namespace tavrin::model {
@@ -57,9 +58,9 @@ std::optional<MacroList> MacroDownload::ReadMacroBlock(std::u16string_view nameP
     std::vector<std::uint8_t> header(kMacroBlockHeaderSize);
     if (commands_.ReadMacroArea(header) != device::kDeviceOk)
         return std::nullopt;
-    if ((header[0] | header[1] << 8) != kMacroBlockMagic)
+    if (LoadU16(header.data()) != kMacroBlockMagic)
         return MacroList{};
-    const std::size_t length = static_cast<std::size_t>(header[2] | header[3] << 8);
+    const std::size_t length = LoadU16(header.data() + 2);
     if (length < kMacroBlockHeaderSize)
         return MacroList{};
     std::vector<std::uint8_t> block(length);

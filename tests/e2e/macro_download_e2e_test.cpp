@@ -8,6 +8,7 @@
 #include "state_file.h"
 #include "support/attached_link.h"
 #include "support/recorded_messages.h"
+#include "support/sample_profile.h"
 
 namespace tavrin::model {
 namespace {
@@ -22,13 +23,7 @@ void CopyInto(profiles::ProfileData& target, const profiles::ProfileData& source
 
 MacroRecord Macro(std::uint16_t id, std::u16string_view name, std::initializer_list<MacroAction> actions)
 {
-    MacroRecord record = EmptyMacroRecord();
-    record.id = id;
-    record.cycles = 3;
-    SetMacroName(record, name);
-    for (const MacroAction& action : actions)
-        record.actions[record.actionCount++] = action;
-    return record;
+    return testing::SampleMacro(id, name, 3, actions);
 }
 
 class MacroDownloadEndToEnd : public ::testing::Test {

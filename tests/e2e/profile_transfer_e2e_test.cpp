@@ -17,15 +17,6 @@ namespace tavrin::profiles {
 namespace {
 
 using model::KeyRecord;
-using model::MacroRecord;
-
-MacroRecord Macro(std::uint16_t id, std::u16string_view name)
-{
-    MacroRecord record = model::EmptyMacroRecord();
-    record.id = id;
-    model::SetMacroName(record, name);
-    return record;
-}
 
 class ProfileTransferEndToEnd : public ::testing::Test {
 protected:
@@ -105,7 +96,7 @@ TEST_F(ProfileTransferEndToEnd, ARestoredFileReadsBackWithTheSameAssignmentsAndM
 
 TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKeyboard)
 {
-    working_->macros = {Macro(7, u"mine")};
+    working_->macros = {testing::SampleMacro(7, u"mine", 0, {})};
     std::string bytes(40000, '\0');
     std::ofstream(folder_.File("bad.tvn"), std::ios::binary) << bytes;
     ASSERT_EQ(

@@ -9,8 +9,7 @@
 
 namespace tavrin::testing {
 
-namespace {
-model::MacroRecord Macro(
+model::MacroRecord SampleMacro(
     std::uint16_t id, std::u16string_view name, std::uint8_t cycles, std::initializer_list<model::MacroAction> actions)
 {
     model::MacroRecord record = model::EmptyMacroRecord();
@@ -21,14 +20,13 @@ model::MacroRecord Macro(
         record.actions[record.actionCount++] = action;
     return record;
 }
-}  // namespace
 
 void FillSampleProfile(profiles::ProfileData& data)
 {
     using model::KeyRecord;
     profiles::CreateDefaultProfileData(data);
-    data.macros = {Macro(1, u"Copy", 2, {{0, 0x01D, 0}, {30, 0x02E, 0}, {30, 0x02E, 1}, {0, 0x01D, 1}}),
-        Macro(
+    data.macros = {SampleMacro(1, u"Copy", 2, {{0, 0x01D, 0}, {30, 0x02E, 0}, {30, 0x02E, 1}, {0, 0x01D, 1}}),
+        SampleMacro(
             2, u"Double click", 1, {{0, model::kMouseLeft, 0}, {50, model::kMouseLeft, 1}, {0, model::kMouseLeft, 0}})};
     auto set = [&](int profile, model::KeyCode key, KeyRecord record) {
         data.Record(profile, model::IndexFromCode(key)) = record;

@@ -2,9 +2,17 @@
 // macros; and a check that two copies agree in what the keyboard keeps.
 #pragma once
 
+#include <initializer_list>
+#include <string_view>
+
+#include "model/macro_record.h"
 #include "profiles/profile_data.h"
 
 namespace tavrin::testing {
+
+// A macro with that id, name, cycle count and actions.
+model::MacroRecord SampleMacro(
+    std::uint16_t id, std::u16string_view name, std::uint8_t cycles, std::initializer_list<model::MacroAction> actions);
 
 void FillSampleProfile(profiles::ProfileData& data);
 
