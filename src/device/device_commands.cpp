@@ -22,11 +22,18 @@ int DeviceCommands::Send(DeviceReport& frame, std::span<std::uint8_t> replyPaylo
     const int result = link_.ExchangeReport(ReportBytes(frame), reply, copied);
     if (result != kDeviceOk)
         return result;
+    // Only the bytes that arrived count: the buffer past them may hold an earlier attempt's reply.
+    constexpr std::size_t kPayloadOffset = 8;
+    if (copied < kPayloadOffset)
+        return kDeviceNoReply;  // too short to carry its status
     if (reply[7] == kStatusDeviceError)
         return kDeviceStatusError;
     if (reply[7] == kStatusOutOfRange)
         return kDeviceStatusRange;
-    std::copy_n(reply.begin() + 8, std::min({copyCount, replyPayload.size(), kPayloadSize}), replyPayload.begin());
+    const std::size_t wanted = std::min({copyCount, replyPayload.size(), kPayloadSize});
+    if (copied - kPayloadOffset < wanted)
+        return kDeviceNoReply;  // the reply does not carry the bytes asked for
+    std::copy_n(reply.begin() + kPayloadOffset, wanted, replyPayload.begin());
     return kDeviceOk;
 }
 

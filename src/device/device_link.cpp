@@ -11,12 +11,18 @@ void DeviceLink::OnControlReport(std::uint32_t length, const std::uint8_t* data)
 {
     {
         std::lock_guard lock(slot_.mutex);
-        if (!slot_.busy || !slot_.replyBuffer)
-            return;
-        const std::uint32_t count = data ? std::min(length, slot_.replyCapacity) : 0;
-        slot_.copiedLength = count;
-        if (count > 0)
-            std::memcpy(slot_.replyBuffer, data, count);
+        if (slot_.owed == 0)
+            return;  // nothing was asked
+        if (slot_.owed == 1 && slot_.busy && slot_.replyBuffer) {
+            const std::uint32_t count = data ? std::min(length, slot_.replyCapacity) : 0;
+            slot_.copiedLength = count;
+            if (count > 0)
+                std::memcpy(slot_.replyBuffer, data, count);
+            slot_.replied = true;
+        }
+        // Either the answer to the request in flight or a late one to an attempt that timed out:
+        // both settle one attempt.
+        --slot_.owed;
     }
     slot_.replyEvent.Set();
 }
@@ -26,6 +32,29 @@ void DeviceLink::ReleaseSlot()
     std::lock_guard lock(slot_.mutex);
     slot_.busy = false;
     slot_.replyBuffer = nullptr;
+}
+
+bool DeviceLink::DiscardLateReplies()
+{
+    for (;;) {
+        {
+            std::lock_guard lock(slot_.mutex);
+            if (slot_.owed == 0)
+                return true;
+            slot_.busy = false;
+            slot_.replyBuffer = nullptr;
+            slot_.replyEvent.Reset();
+        }
+        const WaitResult waited = timer_.Wait(slot_.replyEvent, kReplyWindow);
+        if (waited == WaitResult::Failed)
+            return false;
+        if (waited == WaitResult::TimedOut) {
+            // Given up for lost: a keyboard that drops an answer never sends it.
+            std::lock_guard lock(slot_.mutex);
+            if (slot_.owed > 0)
+                --slot_.owed;
+        }
+    }
 }
 
 int DeviceLink::ExchangeReport(
@@ -48,16 +77,23 @@ int DeviceLink::ExchangeReport(
     }
 
     for (int attempt = 1;; ++attempt) {
+        if (!DiscardLateReplies())
+            return kDeviceAbsent;
         {
             std::lock_guard lock(slot_.mutex);
             slot_.replyBuffer = reply.data();
             slot_.replyCapacity = static_cast<std::uint32_t>(reply.size());
             slot_.copiedLength = 0;
+            slot_.replied = false;
             slot_.busy = true;
+            slot_.owed = 1;
             slot_.replyEvent.Reset();
         }
         if (service_.RequestWriteOne(&control, nullptr, 0, frame, kReportSize, key, nullptr) <= 0) {
-            ReleaseSlot();
+            std::lock_guard lock(slot_.mutex);
+            slot_.owed = 0;  // nothing was sent
+            slot_.busy = false;
+            slot_.replyBuffer = nullptr;
             return kDeviceRefused;
         }
         const WaitResult waited = timer_.Wait(slot_.replyEvent, kReplyWindow);
@@ -70,23 +106,23 @@ int DeviceLink::ExchangeReport(
         bool errorStatus = false;
         {
             std::lock_guard lock(slot_.mutex);
-            // Whatever arrives from here on, until the next attempt, is dropped.
+            // From here on, until the next attempt, an answer to this one is late and dropped.
             slot_.busy = false;
-            copied = slot_.copiedLength;
-            if (waited == WaitResult::Signalled) {
+            slot_.replyBuffer = nullptr;
+            // A reply that came just after the window closed still answers this very request.
+            if (slot_.replied) {
+                copied = slot_.copiedLength;
                 usable = copied > 3 && reply[3] == frame[3];
-                errorStatus = usable && copied > 7 && (reply[7] == kStatusDeviceError || reply[7] == kStatusOutOfRange);
+                errorStatus
+                    = usable && copied > 7 && (reply[7] == kStatusDeviceError || reply[7] == kStatusOutOfRange);
             }
         }
         if (usable && (!errorStatus || attempt == kAttempts)) {
-            ReleaseSlot();
             copiedLength = copied;
             return kDeviceOk;
         }
-        if (attempt == kAttempts) {
-            ReleaseSlot();
+        if (attempt == kAttempts)
             return kDeviceNoReply;
-        }
         timer_.Sleep(kAttemptPause);
     }
 }

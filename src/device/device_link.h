@@ -19,12 +19,19 @@ inline constexpr std::chrono::milliseconds kSlotBackOff{301};
 inline constexpr int kAttempts = 3;
 
 // The rendezvous between the thread that waits for a reply and the library's callback thread.
+//
+// The keyboard answers its requests in order, but an answer may come after the reply window has
+// closed. `owed` counts the attempts written whose answer has not come yet; an answer is taken as
+// the reply of the request in flight only when nothing older is owed, so a late answer to a timed-out
+// attempt can never be mistaken for the answer to a later request.
 struct ReplySlot {
     std::mutex mutex;  // guards the fields below against the callback thread
     std::uint8_t* replyBuffer = nullptr;
     std::uint32_t replyCapacity = 0;
     std::uint32_t copiedLength = 0;
-    bool busy = false;
+    bool busy = false;     // a request is in flight and its reply buffer waits
+    bool replied = false;  // the request in flight has its reply
+    std::uint32_t owed = 0;
     AutoResetEvent replyEvent;
 };
 
@@ -40,20 +47,23 @@ public:
     // for the reply. Results: 1 a reply with the request's command byte arrived (its status may
     // still be an error after the third attempt), 0 no keyboard or the wait failed, -1 the library
     // refused to send, -2 no usable reply after three attempts. One transaction runs at a time;
-    // one that finds the slot taken backs off 301 ms and then waits its turn.
+    // one that finds the slot taken backs off 301 ms and then waits its turn. Before a request is
+    // written, answers still owed to earlier attempts are let in and discarded, waiting at most one
+    // reply window for each.
     int ExchangeReport(
         std::span<const std::uint8_t> request, std::span<std::uint8_t, kReportSize> reply, std::uint32_t& copiedLength);
 
-    // The reply path of the library's callback: copies a control report into the waiting slot, or
-    // drops it when no transaction waits.
+    // The reply path of the library's callback: copies a control report into the waiting slot when
+    // it answers the request in flight; a late answer to an earlier attempt, or a report while
+    // nothing is owed, is dropped.
     void OnControlReport(std::uint32_t length, const std::uint8_t* data);
 
     DeviceService& Service() { return service_; }
     TransactionTimer& Timer() { return timer_; }
 
 private:
-    enum class Attempt { Replied, TimedOut, WaitFailed };
-    Attempt WaitForReply();
+    // Lets in the answers owed to earlier attempts; false when a wait failed.
+    bool DiscardLateReplies();
     void ReleaseSlot();
 
     DeviceService& service_;

@@ -99,6 +99,20 @@ TEST_F(DeviceCommandsTest, MapsErrorStatusesAfterTheThirdAttempt)
     EXPECT_EQ(commands_.DeviceBegin(), kDeviceNoReply);
 }
 
+TEST_F(DeviceCommandsTest, AReplyTooShortForWhatWasAskedIsNoReply)
+{
+    // The short reply (10 bytes) follows a whole one with a wrong echo: nothing of that earlier
+    // reply may pass for the bytes asked for.
+    std::array<std::uint8_t, kPayloadSize> settings{};
+    keyboard_.Script({Answer::WrongEcho, Answer::Short});
+    EXPECT_EQ(commands_.ReadSettings(settings, 56, 0), kDeviceNoReply);
+    std::array<std::uint8_t, kDeviceInfoSize> info{};
+    keyboard_.Script({Answer::Short});
+    EXPECT_EQ(commands_.ReadDeviceInfo(info), kDeviceNoReply);
+    keyboard_.Script({Answer::Short});
+    EXPECT_EQ(commands_.DeviceBegin(), kDeviceOk) << "a write needs only the status byte";
+}
+
 TEST_F(DeviceCommandsTest, AMultiReportTransferStopsAtTheFirstFailure)
 {
     std::array<std::uint8_t, kKeyBlockSize> bank{};

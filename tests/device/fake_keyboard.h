@@ -38,7 +38,8 @@ private:
     std::vector<std::string> entries_;
 };
 
-// Returns from every wait at once: signalled when the reply has already arrived.
+// Returns from every wait at once: signalled when the reply has already arrived. `beforeWait` runs
+// first, so that a fake keyboard can let in an answer that comes during that wait.
 class RecordingTimer final : public device::TransactionTimer {
 public:
     explicit RecordingTimer(EventLog& log)
@@ -49,17 +50,22 @@ public:
     device::WaitResult Wait(device::AutoResetEvent& event, std::chrono::milliseconds timeout) override
     {
         log_.Add("wait " + std::to_string(timeout.count()));
+        if (beforeWait)
+            beforeWait();
         if (failWaits)
             return device::WaitResult::Failed;
         return event.Take() ? device::WaitResult::Signalled : device::WaitResult::TimedOut;
     }
     bool failWaits = false;
+    std::function<void()> beforeWait;
 
 private:
     EventLog& log_;
 };
 
-enum class Answer { Normal, Silent, StatusFF, StatusFE, WrongEcho, Short };
+// Late: the answer misses its own reply window and comes during the next wait; the keyboard answers
+// in order, so answers after it queue behind it.
+enum class Answer { Normal, Silent, StatusFF, StatusFE, WrongEcho, Short, Late };
 
 // A service whose calls all succeed and do nothing; fakes override what they need.
 class StubService : public device::DeviceService {
@@ -154,11 +160,38 @@ public:
             replyLength = 10;
             break;
         case Answer::Normal:
+        case Answer::Late:
             reply = Respond(frame);
             break;
         }
+        {
+            std::lock_guard lock(mutex_);
+            if (answer == Answer::Late || !pending_.empty()) {
+                pending_.push_back({reply, replyLength, answer == Answer::Late ? 1 : 0});
+                return 1;
+            }
+        }
         link_->OnControlReport(replyLength, reply.data());
         return 1;
+    }
+
+    // Called at every wait: lets in the oldest answer held back, unless it is still missing its
+    // own window.
+    void DeliverDue()
+    {
+        Pending due;
+        {
+            std::lock_guard lock(mutex_);
+            if (pending_.empty())
+                return;
+            if (pending_.front().windowsToMiss > 0) {
+                --pending_.front().windowsToMiss;
+                return;
+            }
+            due = pending_.front();
+            pending_.pop_front();
+        }
+        link_->OnControlReport(due.length, due.reply.data());
     }
 
     std::vector<tolvex::emu::Report> Writes() const
@@ -189,8 +222,15 @@ private:
         return firmware_.HandleControl(frame).reply;
     }
 
+    struct Pending {
+        tolvex::emu::Report reply{};
+        std::uint32_t length = 0;
+        int windowsToMiss = 0;
+    };
+
     EventLog& log_;
     mutable std::mutex mutex_;
+    std::deque<Pending> pending_;
     tolvex::emu::Firmware firmware_;
     device::DeviceLink* link_ = nullptr;
     std::deque<Answer> script_;
