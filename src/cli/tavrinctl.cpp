@@ -154,7 +154,10 @@ int RunInfo(const std::vector<std::string>&)
             "Mode", std::to_string(mode), "", model::LanguageFilePath(ToolFolder() + "/", model::kDefaultLanguage));
         std::cout << "  " << static_cast<int>(mode) << "  " << name << "\n";
     }
-    PrintActiveProfile(keyboard.ActiveProfile().ReadActiveProfile());
+    const int active = keyboard.ActiveProfile().ReadActiveProfile();
+    if (active < 0)
+        return Fail(kDeviceFailure, "reading the active profile failed");
+    PrintActiveProfile(active);
     return kSuccess;
 }
 
@@ -172,7 +175,10 @@ int RunProfile(const std::vector<std::string>& arguments)
     if (const auto failed = Connect(keyboard, false))
         return *failed;
     if (wanted) {
-        keyboard.ActiveProfile().WriteActiveProfile(*wanted);
+        const int written = keyboard.ActiveProfile().WriteActiveProfile(*wanted);
+        if (written != device::kDeviceOk)
+            return Fail(kDeviceFailure,
+                "making profile " + arguments[0] + " active failed: " + device::DeviceResultText(written));
         if (keyboard.ActiveProfile().ReadActiveProfile() != *wanted)
             return Fail(kDeviceFailure, "the keyboard did not make profile " + arguments[0] + " active");
     }
@@ -189,8 +195,10 @@ int RunBackup(const std::vector<std::string>& arguments)
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
         return *failed;
-    if (!keyboard.Transfer().ReadKeyboardToFile(arguments[0], MacroNamePrefix()))
-        return Fail(kDeviceFailure, arguments[0] + ": not written: reading the keyboard or writing the file failed");
+    const profiles::KeyboardReadResult read = keyboard.Transfer().ReadKeyboardToFile(arguments[0], MacroNamePrefix());
+    if (!read.Succeeded())
+        return Fail(read.KeyboardFailed() ? kDeviceFailure : kBadUsage,
+            arguments[0] + ": not written: " + profiles::DescribeKeyboardRead(read));
     std::cout << "Saved the keyboard's three profiles and macros to " << arguments[0] << "\n";
     return kSuccess;
 }
@@ -208,7 +216,9 @@ int RunRestore(const std::vector<std::string>& arguments)
     auto working = std::make_unique<profiles::ProfileData>();
     auto applied = std::make_unique<profiles::ProfileData>();
     const std::string workingFile = profiles::WorkingFilePath(platform::DocumentsFolder());
-    switch (keyboard.Transfer().Restore(path, *working, *applied, workingFile, path + ": not restored")) {
+    const profiles::RestoreResult restored
+        = keyboard.Transfer().Restore(path, *working, *applied, workingFile, path + ": not restored");
+    switch (restored.outcome) {
     case profiles::RestoreOutcome::Applied:
         std::cout << "Restored " << path << " to the keyboard's three profiles\n";
         return kSuccess;
@@ -217,7 +227,7 @@ int RunRestore(const std::vector<std::string>& arguments)
     case profiles::RestoreOutcome::NotApplied:
         break;
     }
-    return Fail(kDeviceFailure, path + ": writing to the keyboard failed; its profiles may be partly written");
+    return Fail(kDeviceFailure, path + ": not restored: " + profiles::DescribeRestoreFailure(restored));
 }
 
 int RunValidate(const std::vector<std::string>& arguments)

@@ -1,16 +1,46 @@
 #include "model/macro_download.h"
 
+#include "device/device_identity.h"
 #include "device/result_codes.h"
 #include "model/little_endian.h"
 #include "profiles/profile_data.h"
 
 namespace tavrin::model {
 
-bool MacroDownload::DownloadKeysAndMacros(
+std::string DescribeDownload(const DownloadResult& result)
+{
+    const std::string reason = ": " + device::DeviceResultText(result.device);
+    switch (result.failedStep) {
+    case DownloadStep::None:
+        return "written";
+    case DownloadStep::NoData:
+        return "there are no assignments to write";
+    case DownloadStep::Memory:
+        return "memory was lacking";
+    case DownloadStep::MacroSpace:
+        return "the macros do not fit the keyboard's memory";
+    case DownloadStep::ActiveProfile:
+        return "reading the active profile failed";
+    case DownloadStep::DefaultMode:
+        return "the keyboard runs its default mode, so no profile is active";
+    case DownloadStep::Begin:
+        return "opening the transfer (begin command) failed" + reason;
+    case DownloadStep::MacroArea:
+        return "writing the macros failed" + reason;
+    case DownloadStep::KeyMap:
+        return "writing the key map of profile " + std::to_string(result.profile + 1) + " failed" + reason;
+    case DownloadStep::End:
+        return "closing the transfer (end command) failed" + reason;
+    }
+    return "failed";
+}
+
+DownloadResult MacroDownload::DownloadKeysAndMacros(
     profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles)
 {
+    constexpr int kProfiles = kRecordBlocks - 1;
     std::vector<std::uint8_t> block;
-    std::array<std::optional<KeyBlockBytes>, kRecordBlocks - 1> keyBlocks;
+    std::array<std::optional<KeyBlockBytes>, kProfiles> keyBlocks;
     const KeyBlockBytes defaults = defaults_.Get();
     bool withNames = false;
     {
@@ -18,39 +48,55 @@ bool MacroDownload::DownloadKeysAndMacros(
         const MacroBlockSizes sizes = ComputeMacroBlockSizes(applied.macros);
         if (sizes.withoutNames > capacity_.load()) {
             messages_.ShowMessage(kMacroSpaceExceeded);
-            return false;
+            return FailedDownload(DownloadStep::MacroSpace);
         }
         withNames = sizes.withNames <= capacity_.load();
         block = EncodeMacroBlock(applied.macros, withNames, withNames ? sizes.withNames : sizes.withoutNames);
-        for (int profile = 0; profile < static_cast<int>(keyBlocks.size()); ++profile) {
+        for (int profile = 0; profile < kProfiles; ++profile) {
             const KeyBlockRecords records(&applied.records[RecordNumber(profile, 0)], kRecordsPerBlock);
             keyBlocks[static_cast<std::size_t>(profile)] = EncodeKeyBlock(records, working.macros, defaults);
         }
     }
-    int profileToWrite = -1;
-    if (!allProfiles) {
-        profileToWrite = activeProfile_.ReadActiveProfile();
-        if (profileToWrite < 0 || profileToWrite >= static_cast<int>(keyBlocks.size()))
-            return false;
-    }
+    // A single profile is written only to a user profile: an unknown one, or the default mode, is
+    // refused before anything is sent.
+    auto checkProfile = [](int profile) -> std::optional<DownloadResult> {
+        if (profile < 0)
+            return FailedDownload(DownloadStep::ActiveProfile);
+        if (profile >= kProfiles)
+            return FailedDownload(DownloadStep::DefaultMode);
+        return std::nullopt;
+    };
+    if (!allProfiles)
+        if (auto refused = checkProfile(activeProfile_.ReadActiveProfile()))
+            return *refused;
 
-    commands_.DeviceBegin();
-    commands_.WriteMacroArea(block);
-    int lastResult = device::kDeviceAbsent;
-    if (allProfiles) {
-        for (int profile = 0; profile < static_cast<int>(keyBlocks.size()); ++profile)
-            lastResult = commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile);
-    } else {
+    DownloadResult result;
+    auto step = [&result](DownloadStep name, int device, int profile = -1) {
+        if (result.Succeeded() && device != device::kDeviceOk)
+            result = FailedDownload(name, device, profile);
+        return result.Succeeded();
+    };
+    const bool opened = step(DownloadStep::Begin, commands_.DeviceBegin());
+    const bool macrosWritten = opened && step(DownloadStep::MacroArea, commands_.WriteMacroArea(block));
+    if (macrosWritten && allProfiles) {
+        for (int profile = 0; profile < kProfiles; ++profile)
+            if (!step(DownloadStep::KeyMap, commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile),
+                    profile))
+                break;
+    } else if (macrosWritten) {
         // Read again inside the bracket: the profile may have changed on the keyboard meanwhile.
-        profileToWrite = activeProfile_.ReadActiveProfile();
-        if (profileToWrite >= 0 && profileToWrite < static_cast<int>(keyBlocks.size()))
-            lastResult
-                = commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profileToWrite)], profileToWrite);
+        const int profile = activeProfile_.ReadActiveProfile();
+        if (auto refused = checkProfile(profile))
+            result = *refused;
+        else
+            step(DownloadStep::KeyMap, commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile),
+                profile);
     }
-    commands_.DeviceEnd();
-    if (!withNames)
+    step(DownloadStep::End, commands_.DeviceEnd());
+    result.keyboardChanged = opened;
+    if (!withNames && macrosWritten)
         messages_.ShowMessage(kMacroNamesDropped);
-    return lastResult == device::kDeviceOk;
+    return result;
 }
 
 std::optional<MacroList> MacroDownload::ReadMacroBlock(std::u16string_view namePrefix)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "device/device_commands.h"
+#include "device/result_codes.h"
 #include "model/key_assignment.h"
 #include "model/macro_block.h"
 #include "model/user_messages.h"
@@ -25,6 +26,40 @@ inline constexpr const char* kMacroSpaceExceeded
       "and then download.";
 inline constexpr const char* kMacroNamesDropped = "shortage of hardware space, cancelled the macro name of storage.";
 
+// The steps of a download, in the order they run; a result names the first one that failed.
+enum class DownloadStep {
+    None,           // nothing failed
+    NoData,         // the working copy has no key area
+    Memory,         // memory for the snapshot or the block was lacking
+    MacroSpace,     // the macros do not fit the keyboard's memory even without names
+    ActiveProfile,  // the active profile could not be read
+    DefaultMode,    // the keyboard runs its default mode: there is no profile to write
+    Begin,
+    MacroArea,
+    KeyMap,
+    End,
+};
+
+struct DownloadResult {
+    DownloadStep failedStep = DownloadStep::None;
+    int device = device::kDeviceOk;  // what the failing command returned
+    int profile = -1;                // the key map that failed to be written
+    bool keyboardChanged = false;    // the bracket was opened: what the keyboard holds may have changed
+    bool Succeeded() const { return failedStep == DownloadStep::None; }
+};
+
+inline DownloadResult FailedDownload(DownloadStep step, int device = device::kDeviceOk, int profile = -1)
+{
+    DownloadResult result;
+    result.failedStep = step;
+    result.device = device;
+    result.profile = profile;
+    return result;
+}
+
+// What failed, in words, for messages: "writing the key map of profile 2 failed: ...".
+std::string DescribeDownload(const DownloadResult& result);
+
 class MacroDownload {
 public:
     MacroDownload(device::DeviceCommands& commands, profiles::ActiveProfile& activeProfile, DefaultKeyBlock& defaults,
@@ -42,8 +77,11 @@ public:
 
     // Writes the applied copy's macro block and the key block of the active profile, or of all
     // three, inside one write bracket. Macro positions come from the working copy's list, read
-    // under its lock (taken before the applied one). True when the last key block was written.
-    bool DownloadKeysAndMacros(profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles);
+    // under its lock (taken before the applied one). Succeeds only when every write of the bracket
+    // succeeded: the first failure stops the writes, the end command still goes out so that the
+    // keyboard leaves its transfer state, and the result names the step that failed.
+    DownloadResult DownloadKeysAndMacros(
+        profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles);
 
     // The keyboard's macros: an empty list when it holds none, nothing when a read fails. Records
     // without a name get `namePrefix` and their position + 1.

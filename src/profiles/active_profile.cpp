@@ -18,17 +18,24 @@ SettingsMirror ActiveProfile::Mirror() const
     return mirror_;
 }
 
-void ActiveProfile::ReadRecordsIntoMirror()
+int ActiveProfile::ReadRecordsIntoMirror()
 {
-    // The results are not examined: a record that could not be read keeps its last bytes.
-    for (std::size_t address = 0; address < kSettingsAreaSize; address += kSettingsRecordSize) {
+    SettingsMirror records{};
+    int result = kDeviceOk;
+    for (std::size_t address = 0; address < kSettingsAreaSize && result == kDeviceOk; address += kSettingsRecordSize) {
         std::array<std::uint8_t, kPayloadSize> chunk{};
-        if (commands_.ReadSettings(chunk, kPayloadSize, static_cast<std::uint16_t>(address)) == kDeviceOk) {
-            std::lock_guard lock(mutex_);
-            std::copy_n(chunk.begin(), kSettingsRecordSize, mirror_.begin() + static_cast<std::ptrdiff_t>(address));
-        }
+        result = commands_.ReadSettings(chunk, kPayloadSize, static_cast<std::uint16_t>(address));
+        std::copy_n(chunk.begin(), kSettingsRecordSize, records.begin() + static_cast<std::ptrdiff_t>(address));
     }
-    commands_.DeviceEnd();
+    // The end command goes out whatever the reads gave, so that the keyboard leaves the exchange.
+    const int ended = commands_.DeviceEnd();
+    if (result != kDeviceOk)
+        return result;
+    if (ended != kDeviceOk)
+        return ended;
+    std::lock_guard lock(mutex_);
+    mirror_ = records;
+    return kDeviceOk;
 }
 
 int ActiveProfile::ReadActiveProfile()
@@ -36,7 +43,8 @@ int ActiveProfile::ReadActiveProfile()
     std::array<std::uint8_t, kDeviceInfoSize> info{};
     if (commands_.ReadDeviceInfo(info) != kDeviceOk)
         return kUnknownProfile;
-    ReadRecordsIntoMirror();
+    if (ReadRecordsIntoMirror() != kDeviceOk)
+        return kUnknownProfile;
     WorkingModeObserver observer;
     int profile = 0;
     {
@@ -50,14 +58,17 @@ int ActiveProfile::ReadActiveProfile()
     return profile;
 }
 
-void ActiveProfile::WriteActiveProfile(int profile)
+int ActiveProfile::WriteActiveProfile(int profile)
 {
     if (profile < 0)
-        return;
-    ReadRecordsIntoMirror();
-    value_.store(profile & 0xFF);
+        return kDeviceBadBank;
+    const int prepared = ReadRecordsIntoMirror();
     const std::uint8_t byte = static_cast<std::uint8_t>(profile);
-    commands_.WriteSettings(std::span(&byte, 1), kActiveProfileAddress);
+    const int written = commands_.WriteSettings(std::span(&byte, 1), kActiveProfileAddress);
+    if (written != kDeviceOk)
+        return written;
+    value_.store(profile & 0xFF);
+    return prepared;
 }
 
 }  // namespace tavrin::profiles

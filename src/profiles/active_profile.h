@@ -30,20 +30,25 @@ public:
 
     void SetWorkingModeObserver(WorkingModeObserver observer);
 
-    // Reads the active-profile byte from the keyboard; -1 when the identity read fails, in which
-    // case nothing else changes.
+    // Reads the active-profile byte from the keyboard. -1 when any read of the sequence (identity,
+    // the three settings records, the closing end command) fails: the mirror, the label and the
+    // stored value then keep what was last known, never a guess.
     int ReadActiveProfile();
-    // Makes a profile active on the keyboard; a negative profile does nothing. The stored value
-    // takes the new profile even when the keyboard does not answer.
-    void WriteActiveProfile(int profile);
+    // Makes a profile active on the keyboard and returns a device result: the first failure among
+    // the record reads, the end command and the profile write. A negative profile sends nothing and
+    // gives -201. The stored value takes the new profile only when the keyboard took it.
+    int WriteActiveProfile(int profile);
 
+    // The last profile the keyboard reported or took.
     int Value() const { return value_.load(); }
     // Set to unknown at start-up and when the keyboard is removed.
     void SetUnknown() { value_.store(kUnknownProfile); }
     SettingsMirror Mirror() const;
 
 private:
-    void ReadRecordsIntoMirror();
+    // Reads the three settings records, then sends the end command; the first failure, or 1. The
+    // mirror changes only when the whole sequence succeeded.
+    int ReadRecordsIntoMirror();
 
     device::DeviceCommands& commands_;
     std::atomic<int> value_{kUnknownProfile};

@@ -3,45 +3,141 @@
 #include <memory>
 #include <new>
 
+#include "device/device_identity.h"
 #include "device/result_codes.h"
+#include "platform/atomic_file.h"
 #include "profiles/profile_file.h"
-#include "profiles/working_file.h"
 
 namespace tavrin::profiles {
+namespace {
 
-bool ProfileTransfer::ReadKeyboardToFile(const std::string& path, std::u16string_view macroNamePrefix)
+KeyboardReadResult FailedRead(KeyboardReadStep step, int device = device::kDeviceOk, int profile = -1)
 {
-    activeProfile_.ReadActiveProfile();  // keeps the profile mirror current; the value is not needed
+    KeyboardReadResult result;
+    result.failedStep = step;
+    result.device = device;
+    result.profile = profile;
+    return result;
+}
+
+std::string KeyboardState(const model::DownloadResult& download)
+{
+    return download.keyboardChanged ? "the keyboard may hold part of it" : "the keyboard is unchanged";
+}
+
+std::string WorkingFileState(WorkingFileSave save)
+{
+    switch (save) {
+    case WorkingFileSave::Saved:
+        return "the working file holds the changes";
+    case WorkingFileSave::Missing:
+        return "there is no working file to hold them";
+    case WorkingFileSave::Failed:
+        return "the working file could not be saved and keeps its previous contents";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string DescribeKeyboardRead(const KeyboardReadResult& result)
+{
+    const std::string reason = ": " + device::DeviceResultText(result.device);
+    switch (result.failedStep) {
+    case KeyboardReadStep::None:
+        return "read";
+    case KeyboardReadStep::ActiveProfile:
+        return "reading the active profile failed";
+    case KeyboardReadStep::KeyMap:
+        return "reading the key map of profile " + std::to_string(result.profile + 1) + " failed" + reason;
+    case KeyboardReadStep::Macros:
+        return "reading the macros failed";
+    case KeyboardReadStep::Memory:
+        return "memory was lacking";
+    case KeyboardReadStep::File:
+        return "the file could not be written: " + result.fileError;
+    }
+    return "failed";
+}
+
+std::string DescribeApply(const ApplyResult& result)
+{
+    if (result.Succeeded())
+        return "applied";
+    if (!result.download.Succeeded())
+        return "Writing to the keyboard failed (" + model::DescribeDownload(result.download) + "); "
+            + KeyboardState(result.download) + ", and " + WorkingFileState(result.workingFile) + ".";
+    return "The keyboard holds the changes, but " + WorkingFileState(result.workingFile) + ".";
+}
+
+std::string DescribeRestoreFailure(const RestoreResult& result)
+{
+    const std::string workingFile = result.workingFile == WorkingFileSave::Saved
+        ? "the working file now holds the file's contents while the keyboard may not"
+        : WorkingFileState(result.workingFile);
+    return "writing to the keyboard failed (" + model::DescribeDownload(result.download) + "); "
+        + (result.download.keyboardChanged ? "its profiles may be partly written" : "the keyboard is unchanged")
+        + "; " + workingFile;
+}
+
+KeyboardReadResult ProfileTransfer::ReadKeyboard(ProfileData& data, std::u16string_view macroNamePrefix)
+{
+    // The value is not needed, but a keyboard that cannot say it is not read from.
+    if (activeProfile_.ReadActiveProfile() == kUnknownProfile)
+        return FailedRead(KeyboardReadStep::ActiveProfile);
     std::array<model::KeyBlockBytes, model::kRecordBlocks - 1> blocks{};
-    for (std::size_t profile = 0; profile < blocks.size(); ++profile)
-        if (commands_.ReadKeyMapBank(blocks[profile], static_cast<int>(profile)) != device::kDeviceOk)
-            return false;
+    for (std::size_t profile = 0; profile < blocks.size(); ++profile) {
+        const int read = commands_.ReadKeyMapBank(blocks[profile], static_cast<int>(profile));
+        if (read != device::kDeviceOk)
+            return FailedRead(KeyboardReadStep::KeyMap, read, static_cast<int>(profile));
+    }
     std::optional<model::MacroList> macros = download_.ReadMacroBlock(macroNamePrefix);
     if (!macros)
-        return false;
+        return FailedRead(KeyboardReadStep::Macros);
     try {
-        auto data = std::make_unique<ProfileData>();
-        CreateDefaultProfileData(*data);
+        auto read = std::make_unique<ProfileData>();
+        CreateDefaultProfileData(*read);
         const model::KeyBlockBytes defaults = defaults_.Get();
         for (std::size_t profile = 0; profile < blocks.size(); ++profile)
             model::DecodeKeyBlock(blocks[profile],
                 std::span<model::KeyRecord, model::kRecordsPerBlock>(
-                    &data->records[model::RecordNumber(static_cast<int>(profile), 0)], model::kRecordsPerBlock),
+                    &read->records[model::RecordNumber(static_cast<int>(profile), 0)], model::kRecordsPerBlock),
                 defaults);
-        data->macros = std::move(*macros);
-        return SaveProfileFile(path, *data);
+        read->macros = std::move(*macros);
+        MoveProfileData(*read, data);
     } catch (const std::bad_alloc&) {
-        return false;
+        return FailedRead(KeyboardReadStep::Memory);
     }
+    return {};
 }
 
-bool ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
+KeyboardReadResult ProfileTransfer::ReadKeyboardToFile(const std::string& path, std::u16string_view macroNamePrefix)
+{
+    std::unique_ptr<ProfileData> data;
+    try {
+        data = std::make_unique<ProfileData>();
+    } catch (const std::bad_alloc&) {
+        return FailedRead(KeyboardReadStep::Memory);
+    }
+    KeyboardReadResult result = ReadKeyboard(*data, macroNamePrefix);
+    if (!result.Succeeded())
+        return result;
+    std::lock_guard lock(data->lock);
+    const std::optional<std::string> bytes = EncodeProfileFile(*data);
+    if (!bytes)
+        return FailedRead(KeyboardReadStep::Memory);
+    if (!platform::WriteFileAtomically(path, *bytes, result.fileError))
+        result.failedStep = KeyboardReadStep::File;
+    return result;
+}
+
+model::DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
 {
     std::lock_guard workingLock(working.lock);
     std::lock_guard appliedLock(applied.lock);
     ClearProfileData(applied);
     if (!working.hasKeyArea)
-        return false;
+        return model::FailedDownload(model::DownloadStep::NoData);
     try {
         // Packing first gives the snapshot's text records the offsets its texts would have in a file.
         PackTexts(working);
@@ -54,9 +150,18 @@ bool ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applie
         WriteFileHeader(applied.fileHeader, static_cast<std::uint16_t>(applied.macros.size()), applied.textBytes);
     } catch (const std::bad_alloc&) {
         ClearProfileData(applied);
-        return false;
+        return model::FailedDownload(model::DownloadStep::Memory);
     }
     return download_.DownloadKeysAndMacros(working, applied, allProfiles);
+}
+
+ApplyResult ProfileTransfer::Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile)
+{
+    std::lock_guard lock(working.lock);
+    ApplyResult result;
+    result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
+    result.download = ApplyWorkingData(working, applied, false);
+    return result;
 }
 
 bool ProfileTransfer::Backup(const std::string& path, ProfileData& working)
@@ -65,12 +170,13 @@ bool ProfileTransfer::Backup(const std::string& path, ProfileData& working)
     return SaveProfileFile(path, working);
 }
 
-RestoreOutcome ProfileTransfer::Restore(const std::string& path, ProfileData& working, ProfileData& applied,
+RestoreResult ProfileTransfer::Restore(const std::string& path, ProfileData& working, ProfileData& applied,
     const std::string& workingFile, const std::string& refusedText)
 {
+    RestoreResult result;
     if (ValidateProfileFile(path, messages_) != kProfileFileAccepted) {
         messages_.ShowMessage(refusedText);
-        return RestoreOutcome::Rejected;
+        return result;
     }
     // Validation reads only the header: a file cut short after it must not replace the working
     // copy with default data, so the file is loaded aside first.
@@ -79,17 +185,19 @@ RestoreOutcome ProfileTransfer::Restore(const std::string& path, ProfileData& wo
         loaded = std::make_unique<ProfileData>();
     } catch (const std::bad_alloc&) {
         messages_.ShowMessage(refusedText);
-        return RestoreOutcome::Rejected;
+        return result;
     }
     if (!LoadProfileFile(path, *loaded)) {
         messages_.ShowMessage(refusedText);
-        return RestoreOutcome::Rejected;
+        return result;
     }
     std::lock_guard lock(working.lock);
     ClearWorkingData(working);
     MoveProfileData(*loaded, working);
-    SaveWorkingFile(working, workingFile);
-    return ApplyWorkingData(working, applied, true) ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;
+    result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
+    result.download = ApplyWorkingData(working, applied, true);
+    result.outcome = result.download.Succeeded() ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;
+    return result;
 }
 
 void MoveProfileData(ProfileData& from, ProfileData& to)

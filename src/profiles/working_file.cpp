@@ -28,12 +28,12 @@ std::string PrepareWorkingFile(const std::string& documentsFolder)
     return path;
 }
 
-bool SaveWorkingFile(ProfileData& working, const std::string& workingFile)
+WorkingFileSave SaveWorkingFileIfPresent(ProfileData& working, const std::string& workingFile)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(workingFile, error))
-        return false;
-    return SaveProfileFile(workingFile, working);
+        return WorkingFileSave::Missing;
+    return SaveProfileFile(workingFile, working) ? WorkingFileSave::Saved : WorkingFileSave::Failed;
 }
 
 }  // namespace tavrin::profiles

@@ -27,8 +27,18 @@ inline void ClearWorkingData(ProfileData& working)
     ClearProfileData(working);
 }
 
-// Writes the working copy to the working file, but only when that file exists already; false
-// otherwise or when the write fails (the old file is then intact).
-bool SaveWorkingFile(ProfileData& working, const std::string& workingFile);
+enum class WorkingFileSave {
+    Saved,
+    Missing,  // there is no working file, so nothing was written
+    Failed,   // the write failed; the old file is intact
+};
+
+// Writes the working copy to the working file, but only when that file exists already.
+WorkingFileSave SaveWorkingFileIfPresent(ProfileData& working, const std::string& workingFile);
+// True only when the file was written.
+inline bool SaveWorkingFile(ProfileData& working, const std::string& workingFile)
+{
+    return SaveWorkingFileIfPresent(working, workingFile) == WorkingFileSave::Saved;
+}
 
 }  // namespace tavrin::profiles

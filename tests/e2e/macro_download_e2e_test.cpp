@@ -70,7 +70,7 @@ protected:
 
 TEST_F(MacroDownloadEndToEnd, AllProfilesAndTheMacrosLandInTheKeyboard)
 {
-    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
     EXPECT_TRUE(messages_.shown.empty());
     const auto memory = Memory();
     const auto block = EncodeMacroBlock(applied_.macros, true, ComputeMacroBlockSizes(applied_.macros).withNames);
@@ -94,7 +94,7 @@ TEST_F(MacroDownloadEndToEnd, AllProfilesAndTheMacrosLandInTheKeyboard)
 TEST_F(MacroDownloadEndToEnd, OnlyTheActiveProfileIsWrittenWhenAsked)
 {
     emulator_.Control("profile 1");
-    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, false));
+    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, false).Succeeded());
     const auto memory = Memory();
     EXPECT_TRUE(std::equal(memory.keymaps[1].begin(), memory.keymaps[1].end(), Expected(1).begin()));
     EXPECT_TRUE(std::equal(memory.keymaps[0].begin(), memory.keymaps[0].end(), BuiltInDefaultKeyBlock().begin()))
@@ -104,13 +104,13 @@ TEST_F(MacroDownloadEndToEnd, OnlyTheActiveProfileIsWrittenWhenAsked)
 TEST_F(MacroDownloadEndToEnd, TooLittleMemoryRefusesOrDropsTheNames)
 {
     download_->SetCapacity(0);
-    EXPECT_FALSE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    EXPECT_FALSE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
     ASSERT_EQ(messages_.shown, std::vector<std::string>{kMacroSpaceExceeded});
     EXPECT_NE(emulator_.Control("status").find("requests answered: 0"), std::string::npos) << "nothing sent";
 
     const MacroBlockSizes sizes = ComputeMacroBlockSizes(applied_.macros);
     download_->SetCapacity(static_cast<std::uint32_t>(sizes.withNames - 1));
-    EXPECT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true));
+    EXPECT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
     EXPECT_EQ(messages_.shown.back(), kMacroNamesDropped);
     const MacroList back = download_->ReadMacroBlock(u"Macro ").value_or(MacroList{});
     ASSERT_EQ(back.size(), 2u);

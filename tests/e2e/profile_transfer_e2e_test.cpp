@@ -44,7 +44,7 @@ protected:
     std::unique_ptr<ProfileData> ReadBack()
     {
         const std::string path = folder_.File("back.tvn");
-        EXPECT_TRUE(transfer_->ReadKeyboardToFile(path, u"Macro "));
+        EXPECT_TRUE(transfer_->ReadKeyboardToFile(path, u"Macro ").Succeeded());
         EXPECT_EQ(ValidateProfileFile(path, messages_), kProfileFileAccepted);
         auto back = std::make_unique<ProfileData>();
         EXPECT_TRUE(LoadProfileFile(path, *back));
@@ -82,7 +82,7 @@ TEST_F(ProfileTransferEndToEnd, ARestoredFileReadsBackWithTheSameAssignmentsAndM
 {
     const std::string workingFile = folder_.File("$Profile0");
     ASSERT_TRUE(CreateDefaultProfileFile(workingFile));
-    ASSERT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused"), RestoreOutcome::Applied);
+    ASSERT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome, RestoreOutcome::Applied);
     EXPECT_TRUE(messages_.shown.empty());
     EXPECT_EQ(working_->macros.size(), 2u);
     std::ifstream a(workingFile, std::ios::binary), b(folder_.File("sample.tvn"), std::ios::binary);
@@ -100,7 +100,7 @@ TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKe
     std::string bytes(40000, '\0');
     std::ofstream(folder_.File("bad.tvn"), std::ios::binary) << bytes;
     ASSERT_EQ(
-        transfer_->Restore(folder_.File("bad.tvn"), *working_, *applied_, "", "refused"), RestoreOutcome::Rejected);
+        transfer_->Restore(folder_.File("bad.tvn"), *working_, *applied_, "", "refused").outcome, RestoreOutcome::Rejected);
     EXPECT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown.back(), "refused") << "after the format message";
 
@@ -108,7 +108,7 @@ TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKe
     const std::string sample = SampleFile();
     std::filesystem::resize_file(sample, 40000);
     messages_.shown.clear();
-    ASSERT_EQ(transfer_->Restore(sample, *working_, *applied_, "", "refused"), RestoreOutcome::Rejected);
+    ASSERT_EQ(transfer_->Restore(sample, *working_, *applied_, "", "refused").outcome, RestoreOutcome::Rejected);
     EXPECT_EQ(messages_.shown, std::vector<std::string>{"refused"});
     EXPECT_EQ(model::MacroName(working_->macros.at(0)), u"mine");
     EXPECT_NE(attached_.Emulator().Control("status").find("requests answered: 0"), std::string::npos);
@@ -121,12 +121,12 @@ TEST_F(ProfileTransferEndToEnd, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWo
     attached_.Emulator().Control("fault unplug-after 4");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(
-        transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused"), RestoreOutcome::NotApplied);
+        transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome, RestoreOutcome::NotApplied);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(ValidateProfileFile(workingFile, messages_), kProfileFileAccepted);
     EXPECT_EQ(std::filesystem::file_size(workingFile), std::filesystem::file_size(folder_.File("sample.tvn")));
 
-    EXPECT_FALSE(transfer_->ReadKeyboardToFile(folder_.File("none.tvn"), u"Macro "));
+    EXPECT_FALSE(transfer_->ReadKeyboardToFile(folder_.File("none.tvn"), u"Macro ").Succeeded());
     EXPECT_FALSE(std::filesystem::exists(folder_.File("none.tvn"))) << "a failed read writes no file";
 }
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "../device/fake_keyboard.h"
+#include "device/result_codes.h"
 
 namespace tavrin::profiles {
 namespace {
 
 using namespace tavrin::device;
+using testing::Answer;
 
 class ActiveProfileTest : public ::testing::Test {
 protected:
@@ -96,8 +98,44 @@ TEST_F(ActiveProfileTest, AnAbsentKeyboardLeavesEverythingAsItWas)
 
     keyboard_.deviceCount = 1;
     keyboard_.refuseWrites = true;
-    active_.WriteActiveProfile(2);
-    EXPECT_EQ(active_.Value(), 2) << "a write is not checked";
+    EXPECT_EQ(active_.WriteActiveProfile(2), kDeviceRefused);
+    EXPECT_EQ(active_.Value(), 0) << "a profile the keyboard did not take is not stored";
+}
+
+TEST_F(ActiveProfileTest, AFailureAnywhereInTheReadIsAFailedRead)
+{
+    ASSERT_EQ(active_.ReadActiveProfile(), 0);
+    // The keyboard now runs the third profile: a read that fails part-way must report neither that
+    // nor the zero bytes of a record it never got.
+    const std::uint8_t two = 2;
+    ASSERT_EQ(commands_.WriteSettings(std::span(&two, 1), kActiveProfileAddress), kDeviceOk);
+    const SettingsMirror before = active_.Mirror();
+    const struct {
+        const char* step;
+        int goodRequestsFirst;
+    } cases[] = {{"identity", 0}, {"record at 0", 1}, {"record at 35", 2}, {"record at 70", 3}, {"end", 4}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.step);
+        for (int i = 0; i < item.goodRequestsFirst; ++i)
+            keyboard_.Script({Answer::Normal});
+        keyboard_.Script({Answer::StatusFF, Answer::StatusFF, Answer::StatusFF});
+        EXPECT_EQ(active_.ReadActiveProfile(), kUnknownProfile);
+        EXPECT_EQ(active_.Value(), 0);
+        EXPECT_EQ(active_.Mirror(), before);
+        EXPECT_EQ(shownStates_, std::vector<bool>{false});
+    }
+    EXPECT_EQ(active_.ReadActiveProfile(), 2) << "and a whole read afterwards gets the truth";
+}
+
+TEST_F(ActiveProfileTest, AWriteReportsWhetherTheKeyboardTookIt)
+{
+    keyboard_.Script({Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal, Answer::StatusFE,
+        Answer::StatusFE, Answer::StatusFE});
+    EXPECT_EQ(active_.WriteActiveProfile(1), kDeviceStatusRange);
+    EXPECT_EQ(active_.Value(), kUnknownProfile);
+    EXPECT_EQ(active_.WriteActiveProfile(1), kDeviceOk);
+    EXPECT_EQ(active_.Value(), 1);
+    EXPECT_EQ(active_.WriteActiveProfile(-1), kDeviceBadBank);
 }
 
 }  // namespace

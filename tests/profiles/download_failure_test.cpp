@@ -1,0 +1,140 @@
+// A download succeeds or fails as a whole: the first failing write ends the writes, the end command
+// still goes out, and the result names the step. Against the fake keyboard, no waiting.
+#include <gtest/gtest.h>
+
+#include "../device/fake_keyboard.h"
+#include "device/result_codes.h"
+#include "model/macro_download.h"
+#include "profiles/active_profile.h"
+#include "profiles/profile_data.h"
+#include "support/recorded_messages.h"
+#include "support/sample_profile.h"
+
+namespace tavrin::model {
+namespace {
+
+using device::CMD_BEGIN;
+using device::CMD_END;
+using device::CMD_READ_SETTINGS;
+using device::CMD_WRITE_KEYMAP;
+using device::CMD_WRITE_MACROS;
+using testing::Answer;
+
+class DownloadFailureTest : public ::testing::Test {
+protected:
+    DownloadFailureTest()
+    {
+        keyboard_.Attach(link_);
+        testing::FillSampleProfile(*working_);
+        applied_->records = working_->records;
+        applied_->macros = working_->macros;
+        download_.SetCapacity(16384);
+    }
+
+    // Every request before the `good`-th is answered; that one is refused three times.
+    DownloadResult DownloadFailingAt(std::size_t good, bool allProfiles)
+    {
+        for (std::size_t i = 0; i < good; ++i)
+            keyboard_.Script({Answer::Normal});
+        keyboard_.Script({Answer::StatusFF, Answer::StatusFF, Answer::StatusFF});
+        return download_.DownloadKeysAndMacros(*working_, *applied_, allProfiles);
+    }
+
+    std::vector<std::uint8_t> Commands() const
+    {
+        std::vector<std::uint8_t> commands;
+        for (const auto& frame : keyboard_.Writes())
+            commands.push_back(frame[3]);
+        return commands;
+    }
+
+    testing::EventLog log_;
+    testing::RecordingTimer timer_{log_};
+    testing::FakeKeyboard keyboard_{log_};
+    device::DeviceLink link_{keyboard_, timer_};
+    device::DeviceCommands commands_{link_};
+    profiles::ActiveProfile active_{commands_};
+    DefaultKeyBlock defaults_;
+    testing::RecordedMessages messages_;
+    MacroDownload download_{commands_, active_, defaults_, messages_};
+    std::unique_ptr<profiles::ProfileData> working_ = std::make_unique<profiles::ProfileData>();
+    std::unique_ptr<profiles::ProfileData> applied_ = std::make_unique<profiles::ProfileData>();
+};
+
+TEST_F(DownloadFailureTest, TheFirstFailedWriteFailsTheDownloadAndTheBracketIsStillClosed)
+{
+    ASSERT_TRUE(download_.DownloadKeysAndMacros(*working_, *applied_, true).Succeeded());
+    const std::vector<std::uint8_t> clean = Commands();
+    const std::size_t macroChunks = static_cast<std::size_t>(std::count(clean.begin(), clean.end(), CMD_WRITE_MACROS));
+    ASSERT_GE(macroChunks, 2u);
+    constexpr std::size_t kBankChunks = 7;
+
+    const struct {
+        const char* name;
+        std::size_t failingRequest;
+        DownloadStep step;
+        int profile;
+    } cases[] = {
+        {"begin", 0, DownloadStep::Begin, -1},
+        {"first macro chunk", 1, DownloadStep::MacroArea, -1},
+        {"last macro chunk", macroChunks, DownloadStep::MacroArea, -1},
+        {"key map of profile 1", 1 + macroChunks + 3, DownloadStep::KeyMap, 0},
+        {"key map of profile 3", 1 + macroChunks + 2 * kBankChunks + 6, DownloadStep::KeyMap, 2},
+        {"end", clean.size() - 1, DownloadStep::End, -1},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        const std::size_t before = keyboard_.Writes().size();
+        const DownloadResult result = DownloadFailingAt(item.failingRequest, true);
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_EQ(result.failedStep, item.step);
+        EXPECT_EQ(result.device, device::kDeviceStatusError);
+        EXPECT_EQ(result.profile, item.profile);
+        EXPECT_EQ(result.keyboardChanged, item.step != DownloadStep::Begin);
+        const std::vector<std::uint8_t> all = Commands();
+        const std::vector<std::uint8_t> sent(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+        // The clean sequence up to the failing request, its two retries, then only the end command.
+        std::vector<std::uint8_t> expected(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(item.failingRequest) + 1);
+        expected.insert(expected.end(), 2, clean[item.failingRequest]);
+        if (item.step != DownloadStep::End)
+            expected.push_back(CMD_END);
+        EXPECT_EQ(sent, expected);
+    }
+}
+
+TEST_F(DownloadFailureTest, ASingleProfileNeedsAUserProfileReadInsideTheBracket)
+{
+    // The first read (identity, three records, end) answers; inside the bracket, after the begin
+    // command and the macro chunks, it fails.
+    const std::size_t activeRead = 5;
+    const std::size_t macroChunks = (ComputeMacroBlockSizes(applied_->macros).withNames + 55) / 56;
+    const DownloadResult inBracket = DownloadFailingAt(activeRead + 1 + macroChunks, false);
+    EXPECT_EQ(inBracket.failedStep, DownloadStep::ActiveProfile);
+    EXPECT_TRUE(inBracket.keyboardChanged);
+    const std::vector<std::uint8_t> sent = Commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), CMD_WRITE_KEYMAP), 0) << "no key map without a known profile";
+    EXPECT_EQ(sent.back(), CMD_END);
+
+    // In the default mode nothing is sent at all.
+    const std::uint8_t defaultMode = profiles::kDefaultModeProfile;
+    ASSERT_EQ(commands_.WriteSettings(std::span(&defaultMode, 1), device::kActiveProfileAddress), device::kDeviceOk);
+    const std::size_t before = keyboard_.Writes().size();
+    const DownloadResult refused = download_.DownloadKeysAndMacros(*working_, *applied_, false);
+    EXPECT_EQ(refused.failedStep, DownloadStep::DefaultMode);
+    EXPECT_FALSE(refused.keyboardChanged);
+    const std::vector<std::uint8_t> all = Commands();
+    const std::vector<std::uint8_t> after(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    EXPECT_EQ(std::count(after.begin(), after.end(), CMD_BEGIN), 0);
+    EXPECT_EQ(std::count(after.begin(), after.end(), CMD_READ_SETTINGS), 3) << "only the active profile was read";
+}
+
+TEST_F(DownloadFailureTest, TheDescriptionNamesTheStepAndTheKeyboardsAnswer)
+{
+    EXPECT_EQ(DescribeDownload(FailedDownload(DownloadStep::KeyMap, device::kDeviceNoReply, 1)),
+        "writing the key map of profile 2 failed: the keyboard did not answer");
+    EXPECT_EQ(DescribeDownload(FailedDownload(DownloadStep::MacroArea, device::kDeviceStatusError)),
+        "writing the macros failed: the keyboard reported an error");
+}
+
+}  // namespace
+}  // namespace tavrin::model
