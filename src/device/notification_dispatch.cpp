@@ -1,19 +1,64 @@
 #include "device/notification_dispatch.h"
 
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 namespace tavrin::device {
 namespace {
 
-std::atomic<DeviceLink*> replyLink{nullptr};
-std::atomic<DeviceEventSink*> eventSink{nullptr};
+// The targets and the calls that use them: a call takes the targets and counts itself in; a change
+// of targets waits until every call that may hold the old ones has counted itself out.
+struct Targets {
+    std::mutex mutex;
+    std::condition_variable idle;
+    DeviceLink* link = nullptr;
+    DeviceEventSink* sink = nullptr;
+    int callsInFlight = 0;
+};
+
+Targets& CurrentTargets()
+{
+    static Targets targets;
+    return targets;
+}
+
+class CallInFlight {
+public:
+    CallInFlight()
+        : targets_(CurrentTargets())
+    {
+        std::lock_guard lock(targets_.mutex);
+        ++targets_.callsInFlight;
+        link = targets_.link;
+        sink = targets_.sink;
+    }
+    ~CallInFlight()
+    {
+        {
+            std::lock_guard lock(targets_.mutex);
+            --targets_.callsInFlight;
+        }
+        targets_.idle.notify_all();
+    }
+    CallInFlight(const CallInFlight&) = delete;
+    CallInFlight& operator=(const CallInFlight&) = delete;
+
+    DeviceLink* link;
+    DeviceEventSink* sink;
+
+private:
+    Targets& targets_;
+};
 
 }  // namespace
 
 void InstallNotificationTargets(DeviceLink* link, DeviceEventSink* sink)
 {
-    replyLink = link;
-    eventSink = sink;
+    Targets& targets = CurrentTargets();
+    std::unique_lock lock(targets.mutex);
+    targets.link = link;
+    targets.sink = sink;
+    targets.idle.wait(lock, [&targets] { return targets.callsInFlight == 0; });
 }
 
 int NotificationCallback(const TolvexNotification* notification)
@@ -21,17 +66,17 @@ int NotificationCallback(const TolvexNotification* notification)
     const TolvexRequestRecord* request = notification ? notification->request : nullptr;
     if (!request)
         return 1;
+    const CallInFlight call;
     if (notification->kind == TOLVEX_NOTIFY_DATA && request->tag == TOLVEX_TAG_CONTROL) {
-        if (DeviceLink* link = replyLink.load())
-            link->OnControlReport(request->length, request->data);
+        if (call.link)
+            call.link->OnControlReport(request->length, request->data);
     } else if (notification->kind == TOLVEX_NOTIFY_DATA && request->tag == TOLVEX_TAG_CONSUMER) {
         const TolvexBufferRecord* buffer = request->buffer;
-        if (buffer && buffer->received && buffer->receivedLength >= 2)
-            if (DeviceEventSink* sink = eventSink.load())
-                sink->OnConsumerCode(static_cast<std::uint16_t>(buffer->received[0] | buffer->received[1] << 8));
+        if (buffer && buffer->received && buffer->receivedLength >= 2 && call.sink)
+            call.sink->OnConsumerCode(static_cast<std::uint16_t>(buffer->received[0] | buffer->received[1] << 8));
     } else if (notification->kind == TOLVEX_NOTIFY_STATE && request->tag == TOLVEX_TAG_CONTROL) {
-        if (DeviceEventSink* sink = eventSink.load())
-            sink->OnPresenceNotification(request->length);
+        if (call.sink)
+            call.sink->OnPresenceNotification(request->length);
     }
     return 1;
 }

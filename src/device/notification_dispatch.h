@@ -18,7 +18,10 @@ public:
     virtual void OnConsumerCode(std::uint16_t code) = 0;
 };
 
-// Where NotificationCallback sends things; either may be null (then that kind is dropped).
+// Where NotificationCallback sends things; either may be null (then that kind is dropped). Returns
+// only when no call of the callback is still using the targets it replaces, so that they may be
+// destroyed at once. Must not be called from inside the callback, and the sink must not wait for
+// the thread that detaches it.
 void InstallNotificationTargets(DeviceLink* link, DeviceEventSink* sink);
 
 // Data from the control interface completes the reply of the waiting transaction; data from the

@@ -19,19 +19,41 @@ void KeyboardPresence::Start(std::uint32_t presence)
         worker.thread.join();
         return true;
     });
+    const std::uint64_t ticket = nextTicket_++;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    workers_.push_back({std::thread([this, presence, done] {
-                            OnKeyboardPresence(presence);
+    workers_.push_back({std::thread([this, ticket, presence, done] {
+                            RunInTurn(ticket, presence);
                             *done = true;
                         }),
         done});
 }
 
-void KeyboardPresence::OnKeyboardPresence(std::uint32_t presence)
+void KeyboardPresence::WaitForWindow()
 {
     while (!stopping_ && !(window_.ready && window_.ready()))
         std::this_thread::sleep_for(kReadyPoll);
+}
+
+void KeyboardPresence::RunInTurn(std::uint64_t ticket, std::uint32_t presence)
+{
+    WaitForWindow();
+    std::unique_lock turn(turn_);
+    turnChanged_.wait(turn, [&] { return stopping_ || serving_ == ticket; });
+    Act(presence);
+    ++serving_;
+    turn.unlock();
+    turnChanged_.notify_all();
+}
+
+void KeyboardPresence::OnKeyboardPresence(std::uint32_t presence)
+{
+    WaitForWindow();
     std::lock_guard turn(turn_);
+    Act(presence);
+}
+
+void KeyboardPresence::Act(std::uint32_t presence)
+{
     if (stopping_ || presence == lastPresence_.load())
         return;
     lastPresence_ = presence;
@@ -45,10 +67,12 @@ void KeyboardPresence::Stop()
 {
     std::vector<Worker> workers;
     {
-        std::lock_guard lock(workersMutex_);
+        // Under both locks: no worker starts after this, and none waiting for its turn misses it.
+        std::scoped_lock lock(workersMutex_, turn_);
         stopping_ = true;
         workers.swap(workers_);
     }
+    turnChanged_.notify_all();
     for (auto& worker : workers)
         if (worker.thread.joinable())
             worker.thread.join();

@@ -68,5 +68,31 @@ TEST_F(KeyboardPresenceTest, WorkersWaitForTheWindowAndStopWhenAsked)
     EXPECT_EQ(presence.LastPresence(), 1u);
 }
 
+TEST_F(KeyboardPresenceTest, QuickNotificationsTakeEffectInTheOrderTheyCame)
+{
+    // The first worker to ask for the window is held until the two others have asked too, so
+    // that it would act last if workers simply raced for a lock.
+    std::mutex gate;
+    std::condition_variable asked;
+    int questions = 0;
+    auto window = Window();
+    window.ready = [&] {
+        std::unique_lock lock(gate);
+        if (++questions == 1)
+            asked.wait_for(lock, 5s, [&] { return questions >= 3; });
+        asked.notify_all();
+        return true;
+    };
+    KeyboardPresence presence(window, shownOnce_);
+    presence.Start(1);  // plugged in
+    presence.Start(0);  // pulled out
+    presence.Start(1);  // and in again
+    for (int i = 0; i < 500 && Changes().size() < 3; ++i)
+        std::this_thread::sleep_for(10ms);
+    presence.Stop();
+    EXPECT_EQ(Changes(), (std::vector<std::uint32_t>{1, 0, 1}));
+    EXPECT_EQ(presence.LastPresence(), 1u) << "the keyboard is present";
+}
+
 }  // namespace
 }  // namespace tavrin::profiles
