@@ -172,7 +172,12 @@ void DecodeKeyBlock(
             }
             break;
         case 2:
-            if (const KeyCode target = EntryIdentity(entry)) {
+            if (entry.b1 != 0x02) {
+                // A modifier entry is a key even with no bit set: the key of code 0, which sends
+                // nothing (and is written back as 02 02 00).
+                record.kind = KIND_KEY;
+                record.value = EntryIdentity(entry);
+            } else if (const KeyCode target = EntryIdentity(entry)) {
                 record.kind = KIND_KEY;
                 record.value = target;
             }

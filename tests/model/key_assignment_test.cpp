@@ -64,6 +64,7 @@ TEST(KeyBlock, AssignmentsBecomeTheKeyboardsEntries)
         {"stop the macro", 0x001, {KIND_STOP_MACRO, 0, 0, 0, 0}, {8}, {0x05, 0x02, 0x00}},
         {"function key 10", 0x001, {KIND_FUNCTION, 0, 10, 0, 0}, {8}, {0x05, 0x05, 0x0A}},
         {"an unknown kind keeps the default", 0x001, {9, 0, 3, 0, 0}, {8}, {0x02, 0x02, 0x29}},
+        {"the key of no code sends nothing", 0x01E, {KIND_KEY, 0, 0, 0, 0}, {19}, {0x02, 0x02, 0x00}},
         {"a macro id nobody has", 0x001, {KIND_MACRO, 0, 42, 0, 0}, {8}, {0x05, 0x01, 0x00}},
     };
     for (const Case& item : cases) {
@@ -87,6 +88,7 @@ TEST(KeyBlock, EntriesReadFromTheKeyboardBecomeRecords)
     const Case cases[] = {
         {"another key", {0x02, 0x01, 0x40}, KIND_KEY, 0x138},
         {"a usage naming no key", {0x02, 0x02, 0x00}, KIND_DISABLED, 0},
+        {"a modifier entry without bits", {0x02, 0x01, 0x00}, KIND_KEY, 0},
         {"the first macro", {0x05, 0x01, 0x00}, KIND_MACRO, 1},
         {"a media usage", {0x03, 0xE2, 0x00}, KIND_MEDIA, 7},
         {"a usage outside the media list", {0x03, 0x8B, 0x01}, KIND_DISABLED, 0},
