@@ -9,6 +9,13 @@
 #include "profiles/profile_data.h"
 #include "support/recorded_messages.h"
 #include "support/sample_profile.h"
+#include "support/temporary_folder.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "profiles/profile_file.h"
+#include "profiles/profile_transfer.h"
 
 namespace tavrin::model {
 namespace {
@@ -134,6 +141,62 @@ TEST_F(DownloadFailureTest, TheDescriptionNamesTheStepAndTheKeyboardsAnswer)
         "writing the key map of profile 2 failed: the keyboard did not answer");
     EXPECT_EQ(DescribeDownload(FailedDownload(DownloadStep::MacroArea, device::kDeviceStatusError)),
         "writing the macros failed: the keyboard reported an error");
+}
+
+// Makes every file write in this process fail past a few bytes, as a full disk would (root passes
+// any permission check, so a read-only folder would not do).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(DownloadFailureTest, ApplyStaysWantedWhenTheWorkingFileIsNotSaved)
+{
+    testing::TemporaryFolder folder;
+    const std::string workingFile = folder.File("$Profile0");
+    ASSERT_TRUE(profiles::CreateDefaultProfileFile(workingFile));
+    profiles::ProfileTransfer transfer(commands_, active_, defaults_, download_, messages_);
+
+    profiles::ApplyResult failed;
+    {
+        const FileSizeLimit full(4096);
+        failed = transfer.Apply(*working_, *applied_, workingFile);
+    }
+    EXPECT_EQ(failed.workingFile, profiles::WorkingFileSave::Failed);
+    EXPECT_TRUE(failed.download.Succeeded()) << "the keyboard is written all the same";
+    EXPECT_FALSE(failed.Succeeded()) << "so Apply stays enabled";
+    EXPECT_EQ(profiles::DescribeApply(failed),
+        "The keyboard holds the changes, but the working file could not be saved and keeps its previous contents.");
+    EXPECT_EQ(std::filesystem::file_size(workingFile), profiles::kKeyAreaSize) << "the old file is whole";
+    EXPECT_EQ(folder.Count(), 1u) << "no temporary file is left";
+
+    const profiles::ApplyResult missing = transfer.Apply(*working_, *applied_, folder.File("none"));
+    EXPECT_EQ(missing.workingFile, profiles::WorkingFileSave::Missing);
+    EXPECT_FALSE(missing.Succeeded());
+
+    keyboard_.deviceCount = 0;
+    const profiles::ApplyResult absent = transfer.Apply(*working_, *applied_, workingFile);
+    EXPECT_EQ(absent.workingFile, profiles::WorkingFileSave::Saved);
+    EXPECT_EQ(absent.download.failedStep, DownloadStep::ActiveProfile);
+    EXPECT_EQ(profiles::DescribeApply(absent),
+        "Writing to the keyboard failed (reading the active profile failed); the keyboard is unchanged, and the "
+        "working file holds the changes.");
 }
 
 }  // namespace
