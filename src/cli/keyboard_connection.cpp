@@ -1,5 +1,8 @@
 #include "cli/keyboard_connection.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <thread>
 
 #include "device/device_identity.h"
@@ -17,8 +20,29 @@ KeyboardConnection::~KeyboardConnection()
     }
 }
 
+namespace {
+
+// With the emulator chosen, a socket that is not there is said at once instead of waiting for a
+// keyboard that cannot come.
+std::string EmulatorSocketProblem()
+{
+    const char* socket = std::getenv("TOLVEX_EMULATOR");
+    if (!socket || !*socket)
+        return {};
+    struct stat status {};
+    if (::stat(socket, &status) != 0)
+        return std::string("the keyboard emulator's socket ") + socket + " does not exist (TOLVEX_EMULATOR)";
+    if (!S_ISSOCK(status.st_mode))
+        return std::string("TOLVEX_EMULATOR names ") + socket + ", which is not a socket";
+    return {};
+}
+
+}  // namespace
+
 std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chrono::milliseconds wait)
 {
+    if (std::string problem = EmulatorSocketProblem(); !problem.empty())
+        return problem;
     platform::TolvexBinding binding = platform::BindTolvexLibrary(libraryFolder);
     switch (binding.result) {
     case platform::BindResult::Bound:

@@ -1,6 +1,9 @@
 #include "cli/profile_listing.h"
 
 #include <cstdio>
+#include <locale>
+#include <ostream>
+#include <sstream>
 #include <vector>
 
 #include "model/assignable_functions.h"
@@ -166,73 +169,86 @@ std::vector<std::size_t> AssignedRecords(const profiles::ProfileData& data, int 
 
 }  // namespace
 
-std::string ListProfileData(const profiles::ProfileData& data, const model::LanguageTexts& texts)
+void WriteProfileListing(std::ostream& out, const profiles::ProfileData& data, const model::LanguageTexts& texts)
 {
-    std::string out;
     for (int profile = 0; profile < kProfiles; ++profile) {
-        out += "Profile " + std::to_string(profile + 1) + "\n";
+        out << "Profile " << profile + 1 << "\n";
         const std::vector<std::size_t> records = AssignedRecords(data, profile);
         if (records.empty())
-            out += "  (every key does its default)\n";
+            out << "  (every key does its default)\n";
         for (std::size_t r : records) {
             std::string name = RecordName(r);
             name.resize(std::max<std::size_t>(name.size(), 16), ' ');
-            out += "  " + name + " " + Describe(data, model::RecordNumber(profile, r), texts) + "\n";
+            out << "  " << name << " " << Describe(data, model::RecordNumber(profile, r), texts) << "\n";
         }
     }
-    out += "Macros (" + std::to_string(data.macros.size()) + ")\n";
+    out << "Macros (" << data.macros.size() << ")\n";
     for (const model::MacroRecord& macro : data.macros) {
-        out += "  " + std::to_string(macro.id) + " \"" + model::Utf8FromUtf16(model::MacroName(macro)) + "\", cycles "
-            + std::to_string(macro.cycles) + ", play " + PlayModeName(macro.playMode) + ", "
-            + std::to_string(macro.actionCount) + " actions\n";
+        out << "  " << macro.id << " \"" << model::Utf8FromUtf16(model::MacroName(macro)) << "\", cycles "
+            << static_cast<unsigned>(macro.cycles) << ", play " << PlayModeName(macro.playMode) << ", "
+            << macro.actionCount << " actions\n";
         for (std::size_t a = 0; a < macro.actionCount; ++a) {
             const model::MacroAction& action = macro.actions[a];
             char line[96];
             std::snprintf(line, sizeof line, "    %6u ms  %-7s ", action.delay, action.release ? "release" : "press");
-            out += line + KeyName(action.key) + "\n";
+            out << line << KeyName(action.key) << "\n";
         }
     }
-    return out;
 }
 
-std::string ProfileDataAsJson(const profiles::ProfileData& data, const model::LanguageTexts& texts)
+void WriteProfileDataAsJson(std::ostream& out, const profiles::ProfileData& data, const model::LanguageTexts& texts)
 {
-    std::string out = "{\"profiles\":[";
+    out << "{\"profiles\":[";
     for (int profile = 0; profile < kProfiles; ++profile) {
-        out += profile ? ",{" : "{";
-        out += "\"profile\":" + std::to_string(profile + 1) + ",\"assignments\":[";
+        out << (profile ? ",{" : "{");
+        out << "\"profile\":" << profile + 1 << ",\"assignments\":[";
         bool first = true;
         for (std::size_t r : AssignedRecords(data, profile)) {
             const std::size_t number = model::RecordNumber(profile, r);
             const model::KeyRecord& record = data.records[number];
-            out += first ? "{" : ",{";
+            out << (first ? "{" : ",{");
             first = false;
-            out += "\"record\":" + std::to_string(r) + ",\"key\":" + JsonString(RecordName(r)) + ",\"kind\":"
-                + JsonString(KindName(record.kind)) + ",\"value\":" + std::to_string(record.value) + ",\"aux\":"
-                + std::to_string(record.aux) + ",\"description\":" + JsonString(Describe(data, number, texts));
+            out << "\"record\":" << r << ",\"key\":" << JsonString(RecordName(r))
+                << ",\"kind\":" << JsonString(KindName(record.kind)) << ",\"value\":" << record.value
+                << ",\"aux\":" << record.aux << ",\"description\":" << JsonString(Describe(data, number, texts));
             if (data.texts[number])
-                out += ",\"text\":" + JsonString(TextOf(data, number));
-            out += "}";
+                out << ",\"text\":" << JsonString(TextOf(data, number));
+            out << "}";
         }
-        out += "]}";
+        out << "]}";
     }
-    out += "],\"macros\":[";
+    out << "],\"macros\":[";
     for (std::size_t m = 0; m < data.macros.size(); ++m) {
         const model::MacroRecord& macro = data.macros[m];
-        out += m ? ",{" : "{";
-        out += "\"id\":" + std::to_string(macro.id) + ",\"name\":"
-            + JsonString(model::Utf8FromUtf16(model::MacroName(macro))) + ",\"cycles\":" + std::to_string(macro.cycles)
-            + ",\"play\":" + JsonString(PlayModeName(macro.playMode)) + ",\"actions\":[";
+        out << (m ? ",{" : "{");
+        out << "\"id\":" << macro.id << ",\"name\":" << JsonString(model::Utf8FromUtf16(model::MacroName(macro)))
+            << ",\"cycles\":" << static_cast<unsigned>(macro.cycles)
+            << ",\"play\":" << JsonString(PlayModeName(macro.playMode)) << ",\"actions\":[";
         for (std::size_t a = 0; a < macro.actionCount; ++a) {
             const model::MacroAction& action = macro.actions[a];
-            out += a ? ",{" : "{";
-            out += "\"delay\":" + std::to_string(action.delay)
-                + ",\"event\":" + JsonString(action.release ? "release" : "press")
-                + ",\"code\":" + std::to_string(action.key) + ",\"key\":" + JsonString(KeyName(action.key)) + "}";
+            out << (a ? ",{" : "{");
+            out << "\"delay\":" << action.delay << ",\"event\":" << JsonString(action.release ? "release" : "press")
+                << ",\"code\":" << action.key << ",\"key\":" << JsonString(KeyName(action.key)) << "}";
         }
-        out += "]}";
+        out << "]}";
     }
-    return out + "]}\n";
+    out << "]}\n";
+}
+
+std::string ListProfileData(const profiles::ProfileData& data, const model::LanguageTexts& texts)
+{
+    std::ostringstream out;
+    out.imbue(std::locale::classic());  // numbers as scripts read them, whatever the global locale
+    WriteProfileListing(out, data, texts);
+    return std::move(out).str();
+}
+
+std::string ProfileDataAsJson(const profiles::ProfileData& data, const model::LanguageTexts& texts)
+{
+    std::ostringstream out;
+    out.imbue(std::locale::classic());  // numbers as scripts read them, whatever the global locale
+    WriteProfileDataAsJson(out, data, texts);
+    return std::move(out).str();
 }
 
 }  // namespace tavrin::cli

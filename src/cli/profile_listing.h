@@ -2,6 +2,7 @@
 // name, and every macro with its actions.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 #include "model/language_texts.h"
@@ -10,6 +11,11 @@
 namespace tavrin::cli {
 
 // English names; function-key names come from the English language file when `texts` has it.
+// Written to `out` as they are made: with every text at its longest a listing runs to tens of
+// megabytes, which a caller printing it need not hold.
+void WriteProfileListing(std::ostream& out, const profiles::ProfileData& data, const model::LanguageTexts& texts);
+void WriteProfileDataAsJson(std::ostream& out, const profiles::ProfileData& data, const model::LanguageTexts& texts);
+// The same, whole.
 std::string ListProfileData(const profiles::ProfileData& data, const model::LanguageTexts& texts);
 std::string ProfileDataAsJson(const profiles::ProfileData& data, const model::LanguageTexts& texts);
 

@@ -1,5 +1,9 @@
 // tavrinctl: the keyboard's profiles from the command line, over the same core as the program.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -189,17 +193,65 @@ int RunProfile(const std::vector<std::string>& arguments)
     return kSuccess;
 }
 
+// Why a backup could not be written to `path` ("-" is standard output), found before the keyboard
+// is read; nothing when it can be tried.
+std::optional<std::string> BackupTargetProblem(const std::string& path)
+{
+    if (path.empty())
+        return std::string("backup: the file name is empty");
+    if (path == "-") {
+        if (::isatty(STDOUT_FILENO))
+            return std::string("backup: standard output is a terminal; redirect it, or give a file name");
+        return std::nullopt;
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_directory(status))
+        return path + ": is a folder; give a file name";
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return path + ": not a regular file";
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty())
+        folder = ".";
+    if (!fs::exists(folder, error))
+        return path + ": the folder " + folder.string() + " does not exist";
+    if (!fs::is_directory(folder, error))
+        return path + ": " + folder.string() + " is not a folder";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return path + ": cannot write in " + folder.string() + ": " + std::strerror(errno);
+    return std::nullopt;
+}
+
 int RunBackup(const std::vector<std::string>& arguments)
 {
+    const std::string& path = arguments[0];
+    if (const std::optional<std::string> problem = BackupTargetProblem(path))
+        return Fail(kBadUsage, *problem);
     ErrorMessages messages;
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
         return *failed;
-    const profiles::KeyboardReadResult read = keyboard.Transfer().ReadKeyboardToFile(arguments[0], MacroNamePrefix());
+    if (path != "-") {
+        const profiles::KeyboardReadResult read = keyboard.Transfer().ReadKeyboardToFile(path, MacroNamePrefix());
+        if (!read.Succeeded())
+            return Fail(read.KeyboardFailed() ? kDeviceFailure : kBadUsage,
+                path + ": not written: " + profiles::DescribeKeyboardRead(read));
+        std::cout << "Saved the keyboard's three profiles and macros to " << path << "\n";
+        return kSuccess;
+    }
+    auto data = std::make_unique<profiles::ProfileData>();
+    const profiles::KeyboardReadResult read = keyboard.Transfer().ReadKeyboard(*data, MacroNamePrefix());
     if (!read.Succeeded())
-        return Fail(read.KeyboardFailed() ? kDeviceFailure : kBadUsage,
-            arguments[0] + ": not written: " + profiles::DescribeKeyboardRead(read));
-    std::cout << "Saved the keyboard's three profiles and macros to " << arguments[0] << "\n";
+        return Fail(kDeviceFailure, "not written: " + profiles::DescribeKeyboardRead(read));
+    std::lock_guard lock(data->lock);
+    const std::optional<std::string> bytes = profiles::EncodeProfileFile(*data);
+    if (!bytes)
+        return Fail(kDeviceFailure, "not written: memory was lacking");
+    std::cout.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
+    std::cout.flush();
+    if (!std::cout)
+        return Fail(kBadUsage, "standard output: the profile file could not be written");
     return kSuccess;
 }
 
@@ -207,8 +259,14 @@ int RunRestore(const std::vector<std::string>& arguments)
 {
     const std::string& path = arguments[0];
     std::string error;
-    if (!ReadCheckedFile(path, error))
+    const std::optional<std::string> bytes = ReadCheckedFile(path, error);
+    if (!bytes)
         return Fail(kBadUsage, error);
+    // The bytes just checked are the ones restored: standard input cannot be read twice, and a file
+    // could change in between.
+    auto loaded = std::make_unique<profiles::ProfileData>();
+    if (!profiles::DecodeProfileFile(*bytes, *loaded))
+        return Fail(kBadUsage, path + ": " + ProblemText(profiles::ProfileFileProblem::Truncated));
     ErrorMessages messages;
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
@@ -216,16 +274,11 @@ int RunRestore(const std::vector<std::string>& arguments)
     auto working = std::make_unique<profiles::ProfileData>();
     auto applied = std::make_unique<profiles::ProfileData>();
     const std::string workingFile = profiles::WorkingFilePath(platform::DocumentsFolder());
-    const profiles::RestoreResult restored
-        = keyboard.Transfer().Restore(path, *working, *applied, workingFile, path + ": not restored");
-    switch (restored.outcome) {
-    case profiles::RestoreOutcome::Applied:
-        std::cout << "Restored " << path << " to the keyboard's three profiles\n";
+    const profiles::RestoreResult restored = keyboard.Transfer().RestoreData(*loaded, *working, *applied, workingFile);
+    if (restored.outcome == profiles::RestoreOutcome::Applied) {
+        std::cout << "Restored " << (path == "-" ? std::string("standard input") : path)
+                  << " to the keyboard's three profiles\n";
         return kSuccess;
-    case profiles::RestoreOutcome::Rejected:
-        return kBadUsage;
-    case profiles::RestoreOutcome::NotApplied:
-        break;
     }
     return Fail(kDeviceFailure, path + ": not restored: " + profiles::DescribeRestoreFailure(restored));
 }
@@ -276,14 +329,16 @@ const CommandEntry kCommands[] = {
     {"profile", 0, 1,
         {"profile [N]", "Shows the active profile, or makes profile N (1, 2 or 3) active.", "", RunProfile}},
     {"backup", 1, 1,
-        {"backup FILE", "Saves the keyboard's three profiles and macros to FILE.",
-            "FILE is a .tvn profile file. The keyboard does not keep the texts of program and text\n"
-            "keys, so FILE holds none.",
+        {"backup FILE|-", "Saves the keyboard's three profiles and macros to FILE.",
+            "FILE is a .tvn profile file in a folder that exists; '-' writes it to standard output.\n"
+            "The keyboard does not keep the texts of program and text keys, so FILE holds none.",
             RunBackup}},
     {"restore", 1, 1,
-        {"restore FILE", "Writes FILE's three profiles and macros to the keyboard.",
-            "FILE is checked first. It also becomes the program's working copy: the working file\n"
-            "is saved when it exists.",
+        {"restore FILE|-", "Writes FILE's three profiles and macros to the keyboard.",
+            "FILE is checked first; '-' reads it from standard input. It also becomes the program's\n"
+            "working copy: the working file is saved when it exists. Keys that launch a program or\n"
+            "type a text keep their texts only in the working file: the keyboard does not store\n"
+            "them, so a later backup cannot read them back.",
             RunRestore}},
     {"validate", 1, 1, {"validate FILE", "Checks that FILE is a whole, well-formed profile file.", "", RunValidate}},
     {"show", 1, 1,

@@ -191,9 +191,16 @@ RestoreResult ProfileTransfer::Restore(const std::string& path, ProfileData& wor
         messages_.ShowMessage(refusedText);
         return result;
     }
+    return RestoreData(*loaded, working, applied, workingFile);
+}
+
+RestoreResult ProfileTransfer::RestoreData(
+    ProfileData& loaded, ProfileData& working, ProfileData& applied, const std::string& workingFile)
+{
+    RestoreResult result;
     std::lock_guard lock(working.lock);
     ClearWorkingData(working);
-    MoveProfileData(*loaded, working);
+    MoveProfileData(loaded, working);
     result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
     result.download = ApplyWorkingData(working, applied, true);
     result.outcome = result.download.Succeeded() ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;

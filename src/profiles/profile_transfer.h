@@ -87,6 +87,10 @@ public:
     // changes nothing.
     RestoreResult Restore(const std::string& path, ProfileData& working, ProfileData& applied,
         const std::string& workingFile, const std::string& refusedText);
+    // The same for profile data already loaded and checked (from standard input, say); `loaded` is
+    // left cleared.
+    RestoreResult RestoreData(ProfileData& loaded, ProfileData& working, ProfileData& applied,
+        const std::string& workingFile);
 
 private:
     device::DeviceCommands& commands_;

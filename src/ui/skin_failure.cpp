@@ -6,8 +6,10 @@
 namespace tavrin::ui {
 namespace {
 
-void EndProcessAtOnce(std::string_view)
+// The one line a user sees: without it a missing picture would end the program without a word.
+void EndProcessAtOnce(std::string_view reason)
 {
+    std::fprintf(stderr, "tavrin: %.*s\n", static_cast<int>(reason.size()), reason.data());
     std::fflush(nullptr);
     std::_Exit(0);
 }

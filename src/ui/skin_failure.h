@@ -1,5 +1,6 @@
 // What happens when a window's own pictures cannot be loaded: the program cannot show itself, so it
-// ends at once, silently, with exit code 0. Tests replace the ending to watch it happen.
+// says which picture on standard error and ends at once with exit code 0. Tests replace the ending
+// to watch it happen.
 #pragma once
 
 #include <functional>

@@ -15,6 +15,12 @@
 namespace tavrin::testing {
 namespace {
 
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 struct ToolRun {
     int exitCode = -1;
     std::string out;
@@ -77,6 +83,10 @@ TEST_F(TavrinctlProcess, BadUsageAndBadFilesExitWithTwoAndSayWhy)
         {"show '" + files_.File("garbage.tvn") + "' --json", 2, "wrong file format"},
         {"restore --help", 0, ""},
         {"--help", 0, ""},
+        {"backup ''", 2, "the file name is empty"},
+        {"backup '" + files_.Path().string() + "'", 2, "is a folder"},
+        {"backup '" + files_.File("typo/backup.tvn") + "'", 2, "typo does not exist"},
+        {"info", 1, "socket /nonexistent does not exist"},
     };
     for (const Case& c : cases) {
         const ToolRun run = Tavrinctl(c.arguments, "/nonexistent");
@@ -84,6 +94,8 @@ TEST_F(TavrinctlProcess, BadUsageAndBadFilesExitWithTwoAndSayWhy)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << ": " << run.err;
     }
     EXPECT_NE(Tavrinctl("--help").out.find("restore FILE"), std::string::npos);
+    EXPECT_NE(Tavrinctl("restore --help").out.find("a later backup cannot read them back"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(files_.File("typo"))) << "no folder is made for a mistyped path";
 }
 
 TEST_F(TavrinctlProcess, WithoutAKeyboardDeviceCommandsExitWithOne)
@@ -106,6 +118,13 @@ TEST_F(TavrinctlProcess, InfoAndProfileReadAndSwitchTheKeyboard)
     EXPECT_EQ(Tavrinctl("profile").out, "Active: profile 3\n");
     emulator_.Control("profile 0");
     EXPECT_EQ(Tavrinctl("profile").out, "Active: profile 1\n");
+
+    // The identity answers, the settings records do not: that is no profile at all.
+    emulator_.Control("fault unplug-after 1");
+    const ToolRun cut = Tavrinctl("profile");
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "");
+    EXPECT_NE(cut.err.find("reading the active profile failed"), std::string::npos) << cut.err;
 }
 
 TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
@@ -126,6 +145,10 @@ TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
     ASSERT_TRUE(profiles::LoadProfileFile(backup, *back));
     ExpectSameKeyboardContent(*sample_, *back);
 
+    const std::string piped = files_.File("piped.tvn");
+    ASSERT_EQ(Tavrinctl("backup - > '" + piped + "'").exitCode, 0);
+    EXPECT_EQ(ReadBytes(piped), ReadBytes(backup)) << "standard output gets the same file";
+
     const ToolRun listing = Tavrinctl("show '" + backup + "'");
     EXPECT_EQ(listing.exitCode, 0);
     for (const char* line : {"Profile 1\n  A                key B\n", "  F1               macro 1 \"Copy\"\n",
@@ -136,6 +159,16 @@ TEST_F(TavrinctlProcess, RestoreThenBackupGivesBackTheAssignmentsAndMacros)
     EXPECT_NE(json.out.find("{\"record\":30,\"key\":\"A\",\"kind\":\"key\",\"value\":48"), std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("\"name\":\"Double click\",\"cycles\":1"), std::string::npos);
+}
+
+TEST_F(TavrinctlProcess, RestoreReadsStandardInput)
+{
+    ASSERT_TRUE(emulator_.Start());
+    const std::string restored = WriteSampleAndWorkingFile();
+    const ToolRun run = Tavrinctl("restore - < '" + restored + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Restored standard input to the keyboard's three profiles\n");
+    EXPECT_EQ(ReadBytes(WorkingFile()), ReadBytes(restored));
 }
 
 TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFileWhole)
@@ -150,6 +183,9 @@ TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFi
     const ToolRun run = Tavrinctl("restore '" + restored + "'");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("writing to the keyboard failed"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("the working file now holds the file's contents while the keyboard may not"),
+        std::string::npos)
+        << run.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     RecordedMessages messages;
     EXPECT_EQ(profiles::ValidateProfileFile(WorkingFile(), messages), profiles::kProfileFileAccepted);

@@ -97,7 +97,7 @@ TEST_F(BaseDialogTest, AScreenPictureThatCannotBeLoadedEndsTheProgram)
     }
 }
 
-TEST_F(BaseDialogTest, TheDefaultEndingExitsAtOnceWithCodeZero)
+TEST_F(BaseDialogTest, TheDefaultEndingNamesThePictureAndExitsAtOnceWithCodeZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string layout = Layout("[SCREEN]\nMain=none.bmp\n");
@@ -109,7 +109,7 @@ TEST_F(BaseDialogTest, TheDefaultEndingExitsAtOnceWithCodeZero)
             std::fprintf(stderr, "still running\n");
             std::exit(3);
         },
-        ::testing::ExitedWithCode(0), "");
+        ::testing::ExitedWithCode(0), "tavrin: the window picture \"none\\.bmp\" could not be loaded");
 }
 
 TEST_F(BaseDialogTest, DraggingTheSurfaceMovesTheWindow)
