@@ -29,6 +29,8 @@ public:
     // an instance that crashed. False when it cannot listen.
     bool Listen(const std::string& name);
     void Close();
+    // Why the last Listen failed.
+    std::string ErrorString() const { return server_.errorString().toStdString(); }
 
 private:
     void OnNewConnection();

@@ -29,8 +29,16 @@ CTavrinApp::CTavrinApp()
 
 int CTavrinApp::InitInstance(const QStringList& arguments)
 {
-    // 1. The framework's settings of this company and application.
+    // Settings and the working file belong in the user's own folders; without a home there are none,
+    // and a shared folder such as /tmp would put them where every user can read and replace them.
     const std::string config = platform::ConfigFolder();
+    if (config.empty() || platform::DocumentsFolder().empty()) {
+        std::fprintf(stderr,
+            "tavrin: no home folder (HOME is unset and the user has no password entry): settings and the "
+            "working file have nowhere private to go\n");
+        return 0;
+    }
+    // 1. The framework's settings of this company and application.
     settings_ = profiles::FrameworkSettings(config + "/" + kSettingsCompany + "/" + kApplicationTitle + ".ini");
     // 2. Paths from the executable's own place.
     paths_ = BuildPathTable(platform::ExecutableFolder() + "/" + kApplicationTitle);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -33,7 +34,8 @@ void OnStopSignal(int)
 CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
     : ui::CBaseDialog(nullptr, app.Paths().mainSkinFile, app.Paths().skinFolder)
     , app_(app)
-    , instanceName_(platform::RuntimeFolder() + "/" + kInstanceMutexName)
+    , runtimeFolder_(platform::RuntimeFolder())
+    , instanceAddress_(platform::InstanceAddressFor(runtimeFolder_, kInstanceMutexName))
     , instanceServer_([this](const InstanceMessage& message) {
         return HandleMessage(message.number, message.wParam, message.lParam);
     })
@@ -66,7 +68,7 @@ void CTavrinDlg::ScanCommandLine(const QStringList& arguments)
         if (argument.compare("/Start", Qt::CaseInsensitive) == 0) {
             shownOnce_ = true;
         } else if (argument.compare("/Kill", Qt::CaseInsensitive) == 0) {
-            if (SendInstanceMessage(instanceName_, {MSG_KILL, MSG_KILL_CHECK, 0})) {
+            if (instanceAddress_ && SendInstanceMessage(instanceAddress_->socketPath, {MSG_KILL, MSG_KILL_CHECK, 0})) {
                 Trace("sent MSG_KILL");
                 endProcess_ = true;
                 return;
@@ -77,11 +79,25 @@ void CTavrinDlg::ScanCommandLine(const QStringList& arguments)
 
 void CTavrinDlg::ClaimSingleInstance()
 {
-    if (instanceLock_.TryAcquire(instanceName_ + ".lock")) {
-        instanceServer_.Listen(instanceName_);
+    if (!instanceAddress_) {
+        // A folder that others can enter would let them answer for us, or hold our lock.
+        std::fprintf(stderr,
+            "tavrin: no private runtime folder (XDG_RUNTIME_DIR unset or not this user's alone, and "
+            "/tmp/tavrin-%u taken): running without the single-instance check\n",
+            static_cast<unsigned>(::getuid()));
         return;
     }
-    if (SendInstanceMessage(instanceName_, {MSG_OPEN, MSG_OPEN_CHECK, 0})) {
+    if (instanceLock_.TryAcquire(instanceAddress_->lockPath)) {
+        if (instanceServer_.Listen(instanceAddress_->socketPath))
+            return;
+        // A lock without a server would let the next start run beside us: neither is kept.
+        instanceLock_.Release();
+        std::fprintf(stderr, "tavrin: cannot listen on %s (%s): not started, so that no second instance runs\n",
+            instanceAddress_->socketPath.c_str(), instanceServer_.ErrorString().c_str());
+        endProcess_ = true;
+        return;
+    }
+    if (SendInstanceMessage(instanceAddress_->socketPath, {MSG_OPEN, MSG_OPEN_CHECK, 0})) {
         Trace("sent MSG_OPEN");
         endProcess_ = true;
     }
@@ -132,7 +148,10 @@ bool CTavrinDlg::OnInitDialog()
     if (!LayOutFromSkin())
         return false;
     CompletePathTable(app_.Paths(), platform::DocumentsFolder());
-    keyEvents_.Create(kKeyEventPrefix, kKeyEventCount);
+    const int events = keyEvents_.Create(platform::SessionEventPrefix(kKeyEventPrefix, runtimeFolder_), kKeyEventCount);
+    if (events < kKeyEventCount)
+        std::fprintf(stderr, "tavrin: only %d of the %d key events could be made (names held by another user?)\n",
+            events, kKeyEventCount);
     // 15.
     PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
     HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));

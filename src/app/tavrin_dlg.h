@@ -74,7 +74,8 @@ private:
     void OnConsumerCode(std::uint16_t code) override;
 
     CTavrinApp& app_;
-    std::string instanceName_;
+    std::string runtimeFolder_;  // empty when no private one exists
+    std::optional<platform::InstanceAddress> instanceAddress_;
     bool endProcess_ = false;
     bool settingsModified_ = false;
     bool closed_ = false;

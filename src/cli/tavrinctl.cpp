@@ -267,13 +267,17 @@ int RunRestore(const std::vector<std::string>& arguments)
     auto loaded = std::make_unique<profiles::ProfileData>();
     if (!profiles::DecodeProfileFile(*bytes, *loaded))
         return Fail(kBadUsage, path + ": " + ProblemText(profiles::ProfileFileProblem::Truncated));
+    const std::string documents = platform::DocumentsFolder();
+    if (documents.empty())
+        return Fail(kBadUsage, "no home folder (HOME is unset and the user has no password entry): the working file "
+                               "has nowhere to go");
     ErrorMessages messages;
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
         return *failed;
     auto working = std::make_unique<profiles::ProfileData>();
     auto applied = std::make_unique<profiles::ProfileData>();
-    const std::string workingFile = profiles::WorkingFilePath(platform::DocumentsFolder());
+    const std::string workingFile = profiles::WorkingFilePath(documents);
     const profiles::RestoreResult restored = keyboard.Transfer().RestoreData(*loaded, *working, *applied, workingFile);
     if (restored.outcome == profiles::RestoreOutcome::Applied) {
         std::cout << "Restored " << (path == "-" ? std::string("standard input") : path)

@@ -4,12 +4,35 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
+
+#include "platform/short_hash.h"
+#include "platform/user_folders.h"
+
 namespace tavrin::platform {
+
+std::optional<InstanceAddress> InstanceAddressFor(const std::string& runtimeFolder, const std::string& name)
+{
+    if (runtimeFolder.empty())
+        return std::nullopt;
+    InstanceAddress address{runtimeFolder + "/" + name + ".lock", runtimeFolder + "/" + name};
+    if (address.socketPath.size() <= kSocketPathLimit)
+        return address;
+    const std::string fallback = FallbackRuntimeFolder();
+    if (fallback.empty())
+        return std::nullopt;
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "-%08x", ShortHash(runtimeFolder));
+    address.socketPath = fallback + "/" + name + hash;
+    if (address.socketPath.size() > kSocketPathLimit)
+        return std::nullopt;
+    return address;
+}
 
 bool InstanceLock::TryAcquire(const std::string& path)
 {
     Release();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -219,7 +219,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     const std::string& path, std::size_t bufferUnits)
 {
     const std::size_t units = bufferUnits > 0 ? bufferUnits - 1 : 0;
-    if (const auto text = ReadWholeFile(path, kProfileFileLimit))
+    if (const auto text = ReadRegularFile(path, kProfileFileLimit))
         if (auto value = FindProfileValue(*text, section, key))
             return CutToUtf16Units(*value, units);
     // Like the platform function, trailing blanks of the default are dropped.
@@ -245,7 +245,7 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
 {
     std::lock_guard lock(writeMutex);
     std::string current;
-    if (auto text = ReadWholeFile(path, kProfileFileLimit)) {
+    if (auto text = ReadRegularFile(path, kProfileFileLimit)) {
         current = std::move(*text);
     } else {
         std::error_code error;

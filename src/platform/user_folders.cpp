@@ -46,38 +46,60 @@ std::string DocumentsFromUserDirs(const std::string& text, const std::string& ho
 std::string HomeFolder()
 {
     std::string home = Environment("HOME");
-    if (!home.empty())
+    if (!home.empty() && home.front() == '/')
         return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/')
         return entry->pw_dir;
-    return "/tmp";
+    return {};
 }
 
 std::string ConfigFolder()
 {
     const std::string configured = Environment("XDG_CONFIG_HOME");
-    return !configured.empty() && configured.front() == '/' ? configured : HomeFolder() + "/.config";
+    if (!configured.empty() && configured.front() == '/')
+        return configured;
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.config";
 }
 
 std::string DocumentsFolder()
 {
     const std::string home = HomeFolder();
-    if (const auto text = ReadWholeFile(ConfigFolder() + "/user-dirs.dirs", 64 * 1024)) {
-        const std::string documents = DocumentsFromUserDirs(*text, home);
-        if (!documents.empty() && documents != home)
-            return documents;
-    }
+    if (home.empty())
+        return {};
+    if (const std::string config = ConfigFolder(); !config.empty())
+        if (const auto text = ReadRegularFile(config + "/user-dirs.dirs", 64 * 1024)) {
+            const std::string documents = DocumentsFromUserDirs(*text, home);
+            if (!documents.empty() && documents != home)
+                return documents;
+        }
     return home + "/Documents";
+}
+
+bool IsPrivateFolder(const std::string& path, unsigned owner)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == owner
+        && (status.st_mode & 077) == 0;
+}
+
+std::string MakePrivateFolder(const std::string& path)
+{
+    ::mkdir(path.c_str(), 0700);  // fails harmlessly when it exists: the check below decides
+    return IsPrivateFolder(path, ::getuid()) ? path : std::string();
 }
 
 std::string RuntimeFolder()
 {
     const std::string runtime = Environment("XDG_RUNTIME_DIR");
-    if (!runtime.empty() && runtime.front() == '/')
+    if (!runtime.empty() && runtime.front() == '/' && IsPrivateFolder(runtime, ::getuid()))
         return runtime;
-    const std::string fallback = "/tmp/tavrin-" + std::to_string(::getuid());
-    ::mkdir(fallback.c_str(), 0700);
-    return fallback;
+    return FallbackRuntimeFolder();
+}
+
+std::string FallbackRuntimeFolder()
+{
+    return MakePrivateFolder("/tmp/tavrin-" + std::to_string(::getuid()));
 }
 
 }  // namespace tavrin::platform

@@ -126,7 +126,8 @@ KeyboardReadResult ProfileTransfer::ReadKeyboardToFile(const std::string& path, 
     const std::optional<std::string> bytes = EncodeProfileFile(*data);
     if (!bytes)
         return FailedRead(KeyboardReadStep::Memory);
-    if (!platform::WriteFileAtomically(path, *bytes, result.fileError))
+    // Macros can hold what the user typed: a new backup is for the user's eyes only.
+    if (!platform::WriteFileAtomically(path, *bytes, result.fileError, true, platform::NewFileAccess::Private))
         result.failedStep = KeyboardReadStep::File;
     return result;
 }

@@ -13,6 +13,7 @@
 
 #include "app/instance_channel.h"
 #include "app/window_messages.h"
+#include "platform/instance_lock.h"
 #include "support/child_process.h"
 #include "support/emulator_process.h"
 
@@ -59,7 +60,7 @@ protected:
         const std::map<std::string, std::string> environment = {
             {"HOME", (root_ / "home").string()},
             {"XDG_CONFIG_HOME", (root_ / "home" / ".config").string()},
-            {"XDG_RUNTIME_DIR", (root_ / "runtime").string()},
+            {"XDG_RUNTIME_DIR", runtime_.empty() ? (root_ / "runtime").string() : runtime_.string()},
             {"TOLVEX_EMULATOR", emulator_.SocketPath()},
             {"QT_QPA_PLATFORM", "offscreen"},
             {"TAVRIN_TRACE", "1"},
@@ -103,6 +104,7 @@ protected:
 
     fs::path root_;
     fs::path install_;
+    fs::path runtime_;  // another runtime folder for this test's starts
     EmulatorProcess emulator_;
     std::vector<std::unique_ptr<ChildProcess>> processes_;
 };
@@ -161,6 +163,49 @@ TEST_F(StartupProcessTest, KillWithNothingRunningStartsNormally)
     ASSERT_TRUE(program.WaitForOutput("keyboard present", kPatience));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(Count(program.Output(), "MSG_OPEN"), 0);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitForExit(kPatience), 0);
+}
+
+TEST_F(StartupProcessTest, ARuntimeFolderTooDeepForASocketAddressStillKeepsOneInstance)
+{
+    runtime_ = root_ / std::string(110, 'r');
+    fs::create_directories(runtime_);
+    ::chmod(runtime_.c_str(), 0700);
+    ASSERT_TRUE(StartEmulator());
+    ChildProcess& first = Start({"/Start"});
+    ASSERT_TRUE(first.WaitForOutput("MSG_INIT", kPatience)) << first.Output();
+    ChildProcess& second = Start();
+    EXPECT_EQ(second.WaitForExit(kPatience), 0);
+    EXPECT_NE(second.Output().find("sent MSG_OPEN"), std::string::npos) << second.Output();
+    ChildProcess& killer = Start({"/Kill"});
+    EXPECT_EQ(killer.WaitForExit(kPatience), 0);
+    EXPECT_EQ(first.WaitForExit(kPatience), 0) << "/Kill reached it";
+    EXPECT_EQ(killer.Output().find("MSG_INIT"), std::string::npos) << "and started no third";
+}
+
+TEST_F(StartupProcessTest, ALockWithoutAServerIsNeverKept)
+{
+    // Something that is not a socket stands where the server must listen.
+    fs::create_directories(root_ / "runtime" / "Tavrin_Mutex_R2T" / "in-the-way");
+    ASSERT_TRUE(StartEmulator());
+    ChildProcess& program = Start({"/Start"});
+    EXPECT_EQ(program.WaitForExit(kPatience), 0);
+    EXPECT_NE(program.Output().find("cannot listen on"), std::string::npos) << program.Output();
+    EXPECT_EQ(program.Output().find("MSG_INIT"), std::string::npos);
+    platform::InstanceLock lock;
+    EXPECT_TRUE(lock.TryAcquire((root_ / "runtime" / "Tavrin_Mutex_R2T.lock").string())) << "the lock was let go";
+}
+
+TEST_F(StartupProcessTest, ARuntimeFolderOpenToOthersIsNotUsed)
+{
+    runtime_ = root_ / "open";
+    fs::create_directories(runtime_);
+    ::chmod(runtime_.c_str(), 0777);
+    ASSERT_TRUE(StartEmulator());
+    ChildProcess& program = Start({"/Start"});
+    ASSERT_TRUE(program.WaitForOutput("MSG_INIT", kPatience));
+    EXPECT_FALSE(fs::exists(runtime_ / "Tavrin_Mutex_R2T.lock")) << "nothing in a folder others can enter";
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(kPatience), 0);
 }
