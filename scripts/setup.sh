@@ -29,6 +29,6 @@ tavrin_install_packages() {
 tavrin_build() {
   local dir=$1
   shift
-  cmake -S "$TAVRIN_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S "$TAVRIN_ROOT" -B "$dir" -G Ninja -DTAVRIN_WERROR=ON "$@" >/dev/null
   cmake --build "$dir"
 }

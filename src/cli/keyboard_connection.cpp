@@ -29,7 +29,7 @@ std::string EmulatorSocketProblem()
     const char* socket = std::getenv("TOLVEX_EMULATOR");
     if (!socket || !*socket)
         return {};
-    struct stat status {};
+    struct stat status { };
     if (::stat(socket, &status) != 0)
         return std::string("the keyboard emulator's socket ") + socket + " does not exist (TOLVEX_EMULATOR)";
     if (!S_ISSOCK(status.st_mode))
@@ -73,6 +73,7 @@ std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chro
 
 std::string KeyboardConnection::ReadArrivalState()
 {
+    const device::ReplyCount before = session_->Link().CountReplies();
     const int infoResult = session_->Commands().ReadDeviceInfo(info_);
     if (infoResult != device::kDeviceOk)
         return "reading the keyboard's identity failed: " + device::DeviceResultText(infoResult);
@@ -81,6 +82,9 @@ std::string KeyboardConnection::ReadArrivalState()
     const int mapResult = session_->Commands().ReadBaseKeyMap(defaults);
     if (mapResult != device::kDeviceOk)
         return "reading the keyboard's default key map failed: " + device::DeviceResultText(mapResult);
+    // Everything written later is encoded against this map: it must be the keyboard's own.
+    if (!session_->Link().RepliesCameInTurn(before))
+        return "the keyboard answered out of turn while its identity and default key map were read";
     defaults_.Replace(defaults);
     return {};
 }

@@ -36,8 +36,9 @@ std::string RecordName(std::size_t record)
 {
     if (record >= model::kFirstGRecord && record < model::kFirstGRecord + 2 * model::kGRecordsPerBank) {
         const std::size_t g = record - model::kFirstGRecord;
-        return "G" + std::to_string(g % model::kGRecordsPerBank + 1) + " (bank "
-            + std::to_string(g / model::kGRecordsPerBank + 1) + ")";
+        std::string name = "G";
+        name.append(std::to_string(g % model::kGRecordsPerBank + 1)).append(" (bank ");
+        return name.append(std::to_string(g / model::kGRecordsPerBank + 1)).append(")");
     }
     if (record < model::kKeyTableRows)
         return KeyName(model::CodeFromIndex(static_cast<model::KeyIndex>(record)));

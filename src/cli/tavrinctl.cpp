@@ -269,8 +269,9 @@ int RunRestore(const std::vector<std::string>& arguments)
         return Fail(kBadUsage, path + ": " + ProblemText(profiles::ProfileFileProblem::Truncated));
     const std::string documents = platform::DocumentsFolder();
     if (documents.empty())
-        return Fail(kBadUsage, "no home folder (HOME is unset and the user has no password entry): the working file "
-                               "has nowhere to go");
+        return Fail(kBadUsage,
+            "no home folder (HOME is unset and the user has no password entry): the working file "
+            "has nowhere to go");
     ErrorMessages messages;
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
@@ -317,7 +318,11 @@ int RunShow(const std::vector<std::string>& arguments)
     auto data = std::make_unique<profiles::ProfileData>();
     if (!profiles::DecodeProfileFile(*bytes, *data))
         return Fail(kBadUsage, path + ": " + ProblemText(profiles::ProfileFileProblem::Truncated));
-    std::cout << (json ? ProfileDataAsJson(*data, EnglishTexts()) : ListProfileData(*data, EnglishTexts()));
+    // Written as it is made: the listing of a large file never sits in memory whole.
+    if (json)
+        WriteProfileDataAsJson(std::cout, *data, EnglishTexts());
+    else
+        WriteProfileListing(std::cout, *data, EnglishTexts());
     return kSuccess;
 }
 

@@ -42,6 +42,8 @@ public:
     // Colour triplets for the profile the main window shows, from LED `firstLed` on (up to 56 bytes).
     int WriteKeyColours(std::span<const std::uint8_t> bytes, int firstLed, int profile);
 
+    DeviceLink& Link() { return link_; }
+
 private:
     // One report: command, length, address and payload; the reply's payload lands in `replyPayload`.
     int Single(std::uint8_t command, std::uint8_t length, std::uint16_t address,

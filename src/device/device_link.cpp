@@ -11,18 +11,20 @@ void DeviceLink::OnControlReport(std::uint32_t length, const std::uint8_t* data)
 {
     {
         std::lock_guard lock(slot_.mutex);
-        if (slot_.owed == 0)
-            return;  // nothing was asked
-        if (slot_.owed == 1 && slot_.busy && slot_.replyBuffer) {
-            const std::uint32_t count = data ? std::min(length, slot_.replyCapacity) : 0;
-            slot_.copiedLength = count;
-            if (count > 0)
-                std::memcpy(slot_.replyBuffer, data, count);
-            slot_.replied = true;
+        if (slot_.owed == 0) {
+            ++slot_.surplus;  // nothing was asked: dropped, and counted
+        } else {
+            if (slot_.owed == 1 && slot_.busy && slot_.replyBuffer) {
+                const std::uint32_t count = data ? std::min(length, slot_.replyCapacity) : 0;
+                slot_.copiedLength = count;
+                if (count > 0)
+                    std::memcpy(slot_.replyBuffer, data, count);
+                slot_.replied = true;
+            }
+            // Either the answer to the request in flight or a late one to an attempt that timed
+            // out: both settle one attempt.
+            --slot_.owed;
         }
-        // Either the answer to the request in flight or a late one to an attempt that timed out:
-        // both settle one attempt.
-        --slot_.owed;
     }
     slot_.replyEvent.Set();
 }
@@ -51,10 +53,34 @@ bool DeviceLink::DiscardLateReplies()
         if (waited == WaitResult::TimedOut) {
             // Given up for lost: a keyboard that drops an answer never sends it.
             std::lock_guard lock(slot_.mutex);
-            if (slot_.owed > 0)
+            if (slot_.owed > 0) {
                 --slot_.owed;
+                ++slot_.givenUp;
+            }
         }
     }
+}
+
+ReplyCount DeviceLink::CountReplies()
+{
+    std::lock_guard lock(slot_.mutex);
+    return {slot_.givenUp, slot_.surplus};
+}
+
+bool DeviceLink::RepliesCameInTurn(const ReplyCount& before)
+{
+    ReplyCount now = CountReplies();
+    if (now.givenUp != before.givenUp && now.surplus == before.surplus) {
+        std::lock_guard transaction(transaction_);
+        {
+            std::lock_guard lock(slot_.mutex);
+            slot_.replyEvent.Reset();
+        }
+        // Any answer now is surplus: it wakes this wait, and the count below shows it.
+        timer_.Wait(slot_.replyEvent, kReplyWindow);
+        now = CountReplies();
+    }
+    return now.surplus == before.surplus;
 }
 
 int DeviceLink::ExchangeReport(
@@ -113,8 +139,7 @@ int DeviceLink::ExchangeReport(
             if (slot_.replied) {
                 copied = slot_.copiedLength;
                 usable = copied > 3 && reply[3] == frame[3];
-                errorStatus
-                    = usable && copied > 7 && (reply[7] == kStatusDeviceError || reply[7] == kStatusOutOfRange);
+                errorStatus = usable && copied > 7 && (reply[7] == kStatusDeviceError || reply[7] == kStatusOutOfRange);
             }
         }
         if (usable && (!errorStatus || attempt == kAttempts)) {

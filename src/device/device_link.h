@@ -32,7 +32,15 @@ struct ReplySlot {
     bool busy = false;     // a request is in flight and its reply buffer waits
     bool replied = false;  // the request in flight has its reply
     std::uint32_t owed = 0;
+    std::uint64_t givenUp = 0;  // owed answers waited out and taken for lost
+    std::uint64_t surplus = 0;  // answers that came when none was owed: one given up came after all
     AutoResetEvent replyEvent;
+};
+
+// A moment in the link's count of answers, to tell later whether every answer since came in turn.
+struct ReplyCount {
+    std::uint64_t givenUp = 0;
+    std::uint64_t surplus = 0;
 };
 
 class DeviceLink {
@@ -57,6 +65,13 @@ public:
     // it answers the request in flight; a late answer to an earlier attempt, or a report while
     // nothing is owed, is dropped.
     void OnControlReport(std::uint32_t length, const std::uint8_t* data);
+
+    // Without an echo of the request in the reply, an answer given up for lost that comes after all
+    // may have been taken for a later request's. A sequence of transactions checks with this that
+    // it was not: false when an answer came out of turn since `before`. When one was given up
+    // meanwhile, one reply window is given for it (or for the answer it displaced) to show.
+    ReplyCount CountReplies();
+    bool RepliesCameInTurn(const ReplyCount& before);
 
     DeviceService& Service() { return service_; }
     TransactionTimer& Timer() { return timer_; }

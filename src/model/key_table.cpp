@@ -361,7 +361,7 @@ std::optional<std::string> ApplyCodeFormat(std::string_view format, unsigned val
             return std::nullopt;
         const char conversion = format[position++];
         int base = 10;
-        std::string prefix;
+        std::string_view prefix;  // a literal: no string for the optimiser to misjudge
         if (conversion == 'd') {
             prefix = plusSign ? "+" : spaceSign ? " " : "";
         } else if (conversion == 'x' || conversion == 'X') {
@@ -379,12 +379,14 @@ std::optional<std::string> ApplyCodeFormat(std::string_view format, unsigned val
                 digit = static_cast<char>(digit >= 'a' && digit <= 'f' ? digit - 'a' + 'A' : digit);
         const std::size_t length = prefix.size() + number.size();
         const std::size_t padding = width > length ? width - length : 0;
+        if (!leftAlign && !zeroPad)
+            result.append(padding, ' ');
+        result += prefix;
+        if (zeroPad && !leftAlign)
+            result.append(padding, '0');
+        result += number;
         if (leftAlign)
-            result += prefix + number + std::string(padding, ' ');
-        else if (zeroPad)
-            result += prefix + std::string(padding, '0') + number;
-        else
-            result += std::string(padding, ' ') + prefix + number;
+            result.append(padding, ' ');
     }
     if (conversions != 1)
         return std::nullopt;

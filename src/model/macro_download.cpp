@@ -31,6 +31,8 @@ std::string DescribeDownload(const DownloadResult& result)
         return "writing the key map of profile " + std::to_string(result.profile + 1) + " failed" + reason;
     case DownloadStep::End:
         return "closing the transfer (end command) failed" + reason;
+    case DownloadStep::OutOfTurn:
+        return "the keyboard answered out of turn, so what it took cannot be trusted";
     }
     return "failed";
 }
@@ -70,6 +72,7 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(
         if (auto refused = checkProfile(activeProfile_.ReadActiveProfile()))
             return *refused;
 
+    const device::ReplyCount before = commands_.Link().CountReplies();
     DownloadResult result;
     auto step = [&result](DownloadStep name, int device, int profile = -1) {
         if (result.Succeeded() && device != device::kDeviceOk)
@@ -80,8 +83,8 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(
     const bool macrosWritten = opened && step(DownloadStep::MacroArea, commands_.WriteMacroArea(block));
     if (macrosWritten && allProfiles) {
         for (int profile = 0; profile < kProfiles; ++profile)
-            if (!step(DownloadStep::KeyMap, commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile),
-                    profile))
+            if (!step(DownloadStep::KeyMap,
+                    commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile), profile))
                 break;
     } else if (macrosWritten) {
         // Read again inside the bracket: the profile may have changed on the keyboard meanwhile.
@@ -89,10 +92,12 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(
         if (auto refused = checkProfile(profile))
             result = *refused;
         else
-            step(DownloadStep::KeyMap, commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile),
-                profile);
+            step(DownloadStep::KeyMap,
+                commands_.WriteKeyMapBank(*keyBlocks[static_cast<std::size_t>(profile)], profile), profile);
     }
     step(DownloadStep::End, commands_.DeviceEnd());
+    if (result.Succeeded() && !commands_.Link().RepliesCameInTurn(before))
+        result = FailedDownload(DownloadStep::OutOfTurn);
     result.keyboardChanged = opened;
     if (!withNames && macrosWritten)
         messages_.ShowMessage(kMacroNamesDropped);

@@ -38,6 +38,7 @@ enum class DownloadStep {
     MacroArea,
     KeyMap,
     End,
+    OutOfTurn,  // an answer came out of turn: what the keyboard took cannot be trusted
 };
 
 struct DownloadResult {

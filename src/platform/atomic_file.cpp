@@ -21,7 +21,7 @@ std::optional<std::string> ResolveLinks(const std::string& path, std::string& er
 {
     std::filesystem::path current = path;
     for (int i = 0; i < kLinksFollowed; ++i) {
-        struct stat status {};
+        struct stat status { };
         if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
             return current.string();
         std::error_code code;
@@ -59,8 +59,8 @@ int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& t
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents, std::string& error, bool flushToDisk,
-    NewFileAccess access)
+bool WriteFileAtomically(
+    const std::string& path, std::string_view contents, std::string& error, bool flushToDisk, NewFileAccess access)
 {
     const std::optional<std::string> resolved = ResolveLinks(path, error);
     if (!resolved)
@@ -71,7 +71,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, std
     if (!folder.empty())
         std::filesystem::create_directories(folder, folderError);
 
-    struct stat existing {};
+    struct stat existing { };
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         error = path + ": not a regular file";
@@ -139,7 +139,9 @@ std::optional<std::string> ReadFile(const std::string& path, std::size_t limit, 
     // limit is refused before anything is read. Other files (pipes) are read until their end.
     if (::fstat(fd, &status) == 0 && (!regularOnly || S_ISREG(status.st_mode))
         && (!S_ISREG(status.st_mode) || static_cast<std::uintmax_t>(status.st_size) <= limit)) {
-        std::string buffer(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) : 0, '\0');
+        // One byte more than the file holds: reading into it is how its end is seen, without a
+        // second, doubled buffer.
+        std::string buffer(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) + 1 : 0, '\0');
         std::size_t filled = 0;
         bool failed = false;
         for (;;) {

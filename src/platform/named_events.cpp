@@ -15,7 +15,7 @@ namespace {
 // Where Linux keeps a named semaphore, to see whose it is.
 bool OwnedByThisUser(const std::string& name)
 {
-    struct stat status {};
+    struct stat status { };
     const std::string file = "/dev/shm/sem." + name.substr(1);
     return ::lstat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
 }

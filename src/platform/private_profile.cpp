@@ -185,8 +185,8 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
             return result;
         if (!result.empty() && result.back() != '\n')
             result += newline;
-        result += "[" + std::string(section) + "]" + std::string(newline);
-        result += std::string(*key) + "=" + Sanitised(*value) + std::string(newline);
+        result.append("[").append(section).append("]").append(newline);
+        result.append(*key).append("=").append(Sanitised(*value)).append(newline);
         return result;
     }
     if (!key) {

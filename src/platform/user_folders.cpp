@@ -78,7 +78,7 @@ std::string DocumentsFolder()
 
 bool IsPrivateFolder(const std::string& path, unsigned owner)
 {
-    struct stat status {};
+    struct stat status { };
     return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == owner
         && (status.st_mode & 077) == 0;
 }

@@ -18,9 +18,8 @@ SettingsMirror ActiveProfile::Mirror() const
     return mirror_;
 }
 
-int ActiveProfile::ReadRecordsIntoMirror()
+int ActiveProfile::ReadRecords(SettingsMirror& records)
 {
-    SettingsMirror records{};
     int result = kDeviceOk;
     for (std::size_t address = 0; address < kSettingsAreaSize && result == kDeviceOk; address += kSettingsRecordSize) {
         std::array<std::uint8_t, kPayloadSize> chunk{};
@@ -31,25 +30,23 @@ int ActiveProfile::ReadRecordsIntoMirror()
     const int ended = commands_.DeviceEnd();
     if (result != kDeviceOk)
         return result;
-    if (ended != kDeviceOk)
-        return ended;
-    std::lock_guard lock(mutex_);
-    mirror_ = records;
-    return kDeviceOk;
+    return ended;
 }
 
 int ActiveProfile::ReadActiveProfile()
 {
+    const ReplyCount before = commands_.Link().CountReplies();
     std::array<std::uint8_t, kDeviceInfoSize> info{};
     if (commands_.ReadDeviceInfo(info) != kDeviceOk)
         return kUnknownProfile;
-    if (ReadRecordsIntoMirror() != kDeviceOk)
+    SettingsMirror records{};
+    if (ReadRecords(records) != kDeviceOk || !commands_.Link().RepliesCameInTurn(before))
         return kUnknownProfile;
+    const int profile = records[kActiveProfileAddress];
     WorkingModeObserver observer;
-    int profile = 0;
     {
         std::lock_guard lock(mutex_);
-        profile = mirror_[kActiveProfileAddress];
+        mirror_ = records;
         observer = observer_;
     }
     value_.store(profile);
@@ -62,7 +59,12 @@ int ActiveProfile::WriteActiveProfile(int profile)
 {
     if (profile < 0)
         return kDeviceBadBank;
-    const int prepared = ReadRecordsIntoMirror();
+    SettingsMirror records{};
+    const int prepared = ReadRecords(records);
+    if (prepared == kDeviceOk) {
+        std::lock_guard lock(mutex_);
+        mirror_ = records;
+    }
     const std::uint8_t byte = static_cast<std::uint8_t>(profile);
     const int written = commands_.WriteSettings(std::span(&byte, 1), kActiveProfileAddress);
     if (written != kDeviceOk)

@@ -46,9 +46,9 @@ public:
     SettingsMirror Mirror() const;
 
 private:
-    // Reads the three settings records, then sends the end command; the first failure, or 1. The
-    // mirror changes only when the whole sequence succeeded.
-    int ReadRecordsIntoMirror();
+    // Reads the three settings records into `records`, then sends the end command; the first
+    // failure, or 1.
+    int ReadRecords(SettingsMirror& records);
 
     device::DeviceCommands& commands_;
     std::atomic<int> value_{kUnknownProfile};

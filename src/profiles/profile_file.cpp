@@ -112,10 +112,7 @@ void ReadMacroRecord(const std::uint8_t* bytes, model::MacroRecord& record)
     KeepWithinRecord(record);
 }
 
-// The text that starts at `offset` (rounded down to a whole unit) in the text area. An offset
-// outside the area, or a text that runs to the end of the area without its terminator, gives an
-// empty text.
-// The offset of the first all-zero unit at or after `at`; npos when none lies wholly inside.
+// The offset of the first all-zero unit at or after `at`; npos when none lies wholly before `size`.
 std::size_t FindTerminator(const std::uint8_t* bytes, std::size_t at, std::size_t size)
 {
     // Eight bytes at a time while no 16-bit lane is zero, then unit by unit.
@@ -133,24 +130,43 @@ std::size_t FindTerminator(const std::uint8_t* bytes, std::size_t at, std::size_
     return std::string_view::npos;
 }
 
-std::u16string TextAt(std::string_view area, std::uint32_t offset)
+// The offset of the area's last all-zero unit; npos when it has none. A text that starts at or before
+// it ends inside the area, so each text need only be read up to its bound, never to its terminator.
+std::size_t FindLastTerminator(std::string_view area)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(area.data());
+    for (std::size_t unit = area.size() / 2; unit-- > 0;)
+        if (bytes[2 * unit] == 0 && bytes[2 * unit + 1] == 0)
+            return 2 * unit;
+    return std::string_view::npos;
+}
+
+// The text that starts at `offset` (rounded down to a whole unit) in the text area, cut to
+// kMaxTextUnits. An offset outside the area, or a text that runs to the end of the area without its
+// terminator, gives an empty text. `lastTerminator` is the area's, from FindLastTerminator.
+std::u16string TextAt(std::string_view area, std::uint32_t offset, std::size_t lastTerminator)
 {
     const std::size_t start = offset & ~std::uint32_t{1};
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(area.data());
-    const std::size_t end = FindTerminator(bytes, start, area.size());
-    if (end == std::string_view::npos)
+    if (lastTerminator == std::string_view::npos || start > lastTerminator)
         return {};
-    std::u16string text((end - start) / 2, u'\0');
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(area.data());
+    // A terminator within the bound ends the text; otherwise one lies further on, and the text has
+    // at least one unit more than the bound, which tells KeptTextUnits that it is cut.
+    const std::size_t end = FindTerminator(bytes, start, std::min(area.size(), start + kMaxTextBytes));
+    const std::size_t units = end == std::string_view::npos ? kMaxTextUnits + 1 : (end - start) / 2;
+    std::u16string text(units, u'\0');
     if constexpr (kHostIsLittleEndian) {
-        std::memcpy(text.data(), bytes + start, end - start);
+        std::memcpy(text.data(), bytes + start, 2 * units);
     } else {
-        for (std::size_t u = 0; u < text.size(); ++u)
+        for (std::size_t u = 0; u < units; ++u)
             text[u] = static_cast<char16_t>(LoadU16(bytes + start + 2 * u));
     }
+    text.resize(KeptTextUnits(text));
     return text;
 }
 
-// The sizes a file's header states, or nothing when its macro count is impossible.
+// The sizes a file's header states, or nothing when they are more than any file can hold: over 100
+// macros, or a text area larger than every record's text at its longest.
 struct StatedSizes {
     std::uint16_t macroCount;
     std::uint64_t macroBytes;
@@ -162,7 +178,7 @@ std::optional<StatedSizes> SizesOf(const std::uint8_t* keyArea)
 {
     const ProfileFileHeader header
         = ReadFileHeader(std::span<const std::uint8_t, kFileHeaderSize>(keyArea, kFileHeaderSize));
-    if (header.macroCount > model::kMaxMacros)
+    if (header.macroCount > model::kMaxMacros || header.textAreaSize > kMaxTextAreaBytes)
         return std::nullopt;
     return StatedSizes{header.macroCount, std::uint64_t{header.macroCount} * kMacroRecordBytes, header.textAreaSize};
 }
@@ -184,9 +200,10 @@ void DecodeTexts(std::string_view area, ProfileData& data)
     for (auto& text : data.texts)
         text.reset();
     data.textBytes = 0;
+    const std::size_t lastTerminator = FindLastTerminator(area);
     for (std::size_t r = 0; r < data.records.size(); ++r)
         if (HasText(data.records[r]))
-            data.SetText(r, TextAt(area, data.records[r].value));
+            data.SetText(r, TextAt(area, data.records[r].value, lastTerminator));
 }
 
 bool DecodeInto(std::string_view bytes, ProfileData& data)
@@ -310,8 +327,8 @@ bool FileHeaderPassesChecks(std::span<const std::uint8_t, kFileHeaderSize> bytes
     return header.magic == kProfileFileMagic && header.headerLength == kFileHeaderSize
         && header.formatMajor == kFormatMajor && header.formatMinor == kFormatMinor
         && header.totalLength >= kKeyAreaSize && header.recordCount == model::kRecordCount
-        && header.macroCount <= model::kMaxMacros && header.flag <= 1 && header.totalLength == expectedTotal
-        && header.checksum == FileHeaderChecksum(bytes);
+        && header.macroCount <= model::kMaxMacros && header.textAreaSize <= kMaxTextAreaBytes && header.flag <= 1
+        && header.totalLength == expectedTotal && header.checksum == FileHeaderChecksum(bytes);
 }
 
 std::array<std::uint8_t, kKeySectionHeaderSize> NewKeySectionHeader()
@@ -351,7 +368,7 @@ bool CreateDefaultProfileFile(const std::string& path)
         CreateDefaultProfileData(*fresh);
         const std::optional<std::string> bytes = EncodeProfileFile(*fresh);
         std::string error;
-        return bytes && platform::WriteFileAtomically(path, *bytes, error);
+        return bytes && platform::WriteFileAtomically(path, *bytes, error, true, platform::NewFileAccess::Private);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -491,7 +508,9 @@ bool SaveProfileFile(const std::string& path, ProfileData& data)
     std::lock_guard lock(data.lock);
     const std::optional<std::string> bytes = EncodeProfileFile(data);
     std::string error;
-    return bytes && platform::WriteFileAtomically(path, *bytes, error);
+    // Macros and texts can hold what the user typed: a new file is for the user's eyes only, and an
+    // existing one keeps the mode it has.
+    return bytes && platform::WriteFileAtomically(path, *bytes, error, true, platform::NewFileAccess::Private);
 }
 
 }  // namespace tavrin::profiles

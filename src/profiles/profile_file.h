@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -80,15 +81,20 @@ inline constexpr int kProfileFileNoMemory = -3;
 // Shown, with the path in place of %s, when a file fails the format checks.
 inline constexpr const char* kWrongFormatMessage = "wrong file format, revert to the default values: \n  %s";
 
-// Files are read whole; no file the program writes comes near this.
-inline constexpr std::size_t kProfileFileReadLimit = 128u << 20;
+// The longest file a header that passes the checks can state: the key area, 100 macros and a text
+// area of every record's text at its longest (kMaxTextAreaBytes).
+inline constexpr std::size_t kLargestProfileFile
+    = kKeyAreaSize + model::kMaxMacros * kMacroRecordBytes + kMaxTextAreaBytes;
+static_assert(kLargestProfileFile <= std::numeric_limits<std::uint32_t>::max(), "the total length is 32 bits");
+// Files are read whole, up to the longest a valid header can state.
+inline constexpr std::size_t kProfileFileReadLimit = kLargestProfileFile;
 
 std::uint8_t FileHeaderChecksum(std::span<const std::uint8_t, kFileHeaderSize> header);
 ProfileFileHeader ReadFileHeader(std::span<const std::uint8_t, kFileHeaderSize> bytes);
 // Fills the header for a file with that many macros and text bytes, flag 0 and its checksum.
 void WriteFileHeader(
     std::span<std::uint8_t, kFileHeaderSize> header, std::uint16_t macroCount, std::uint32_t textBytes);
-// The checks a file's first 32 bytes must pass.
+// The checks a file's first 32 bytes must pass, among them a text area of at most kMaxTextAreaBytes.
 bool FileHeaderPassesChecks(std::span<const std::uint8_t, kFileHeaderSize> header);
 
 std::array<std::uint8_t, kKeySectionHeaderSize> NewKeySectionHeader();
@@ -108,8 +114,9 @@ std::string PackTexts(ProfileData& data);
 // The whole file for `data`, with its header rewritten; nothing when the data has no key area or
 // memory is lacking. The caller holds the data's lock.
 std::optional<std::string> EncodeProfileFile(ProfileData& data);
-// Replaces the key area, macros and texts of `data` with the file's. A file shorter than its header
-// states, or with more than 100 macros, leaves `data` with default data and returns false.
+// Replaces the key area, macros and texts of `data` with the file's; a text longer than
+// kMaxTextUnits is cut. A file shorter than its header states, with more than 100 macros or with a
+// text area larger than kMaxTextAreaBytes, leaves `data` with default data and returns false.
 bool DecodeProfileFile(std::string_view bytes, ProfileData& data);
 
 // What is wrong with a file's bytes, for tools that explain it: the same checks as validation,
@@ -120,6 +127,7 @@ ProfileFileProblem CheckProfileFileBytes(std::string_view bytes);
 // 1, 0 (missing, too short or failing a check — only the last shows the format message), -2 when
 // it cannot be opened, -3 when memory is lacking.
 int ValidateProfileFile(const std::string& path, model::UserMessages& messages);
+// As DecodeProfileFile, reading the file as it goes; a file that cannot be read also leaves default data.
 bool LoadProfileFile(const std::string& path, ProfileData& data);
 bool SaveProfileFile(const std::string& path, ProfileData& data);
 

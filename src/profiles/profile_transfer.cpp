@@ -52,6 +52,8 @@ std::string DescribeKeyboardRead(const KeyboardReadResult& result)
         return "reading the key map of profile " + std::to_string(result.profile + 1) + " failed" + reason;
     case KeyboardReadStep::Macros:
         return "reading the macros failed";
+    case KeyboardReadStep::OutOfTurn:
+        return "the keyboard answered out of turn, so nothing read can be trusted";
     case KeyboardReadStep::Memory:
         return "memory was lacking";
     case KeyboardReadStep::File:
@@ -76,12 +78,13 @@ std::string DescribeRestoreFailure(const RestoreResult& result)
         ? "the working file now holds the file's contents while the keyboard may not"
         : WorkingFileState(result.workingFile);
     return "writing to the keyboard failed (" + model::DescribeDownload(result.download) + "); "
-        + (result.download.keyboardChanged ? "its profiles may be partly written" : "the keyboard is unchanged")
-        + "; " + workingFile;
+        + (result.download.keyboardChanged ? "its profiles may be partly written" : "the keyboard is unchanged") + "; "
+        + workingFile;
 }
 
 KeyboardReadResult ProfileTransfer::ReadKeyboard(ProfileData& data, std::u16string_view macroNamePrefix)
 {
+    const device::ReplyCount before = commands_.Link().CountReplies();
     // The value is not needed, but a keyboard that cannot say it is not read from.
     if (activeProfile_.ReadActiveProfile() == kUnknownProfile)
         return FailedRead(KeyboardReadStep::ActiveProfile);
@@ -94,6 +97,8 @@ KeyboardReadResult ProfileTransfer::ReadKeyboard(ProfileData& data, std::u16stri
     std::optional<model::MacroList> macros = download_.ReadMacroBlock(macroNamePrefix);
     if (!macros)
         return FailedRead(KeyboardReadStep::Macros);
+    if (!commands_.Link().RepliesCameInTurn(before))
+        return FailedRead(KeyboardReadStep::OutOfTurn);
     try {
         auto read = std::make_unique<ProfileData>();
         CreateDefaultProfileData(*read);

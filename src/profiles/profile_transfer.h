@@ -17,7 +17,7 @@
 namespace tavrin::profiles {
 
 // The steps of reading the keyboard into a file, in order.
-enum class KeyboardReadStep { None, ActiveProfile, KeyMap, Macros, Memory, File };
+enum class KeyboardReadStep { None, ActiveProfile, KeyMap, Macros, OutOfTurn, Memory, File };
 
 struct KeyboardReadResult {
     KeyboardReadStep failedStep = KeyboardReadStep::None;
@@ -38,7 +38,7 @@ enum class RestoreOutcome {
 
 struct RestoreResult {
     RestoreOutcome outcome = RestoreOutcome::Rejected;
-    model::DownloadResult download;                    // when the file was accepted
+    model::DownloadResult download;                          // when the file was accepted
     WorkingFileSave workingFile = WorkingFileSave::Missing;  // what became of the working file
 };
 
@@ -89,8 +89,8 @@ public:
         const std::string& workingFile, const std::string& refusedText);
     // The same for profile data already loaded and checked (from standard input, say); `loaded` is
     // left cleared.
-    RestoreResult RestoreData(ProfileData& loaded, ProfileData& working, ProfileData& applied,
-        const std::string& workingFile);
+    RestoreResult RestoreData(
+        ProfileData& loaded, ProfileData& working, ProfileData& applied, const std::string& workingFile);
 
 private:
     device::DeviceCommands& commands_;

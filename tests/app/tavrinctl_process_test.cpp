@@ -183,8 +183,8 @@ TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFi
     const ToolRun run = Tavrinctl("restore '" + restored + "'");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("writing to the keyboard failed"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("the working file now holds the file's contents while the keyboard may not"),
-        std::string::npos)
+    EXPECT_NE(
+        run.err.find("the working file now holds the file's contents while the keyboard may not"), std::string::npos)
         << run.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     RecordedMessages messages;

@@ -109,6 +109,24 @@ TEST_F(DeviceLinkTest, ALateAnswerNeverAnswersALaterRequest)
     EXPECT_EQ(read, clean);
 }
 
+TEST_F(DeviceLinkTest, AnAnswerThatComesAfterItWasGivenUpIsCaughtBeforeAnythingIsTrusted)
+{
+    DeviceCommands commands(link_);
+    std::array<std::uint8_t, kKeyBlockSize> read{};
+    // An answer that never comes is only lost: every answer after it is in turn.
+    ReplyCount before = link_.CountReplies();
+    keyboard_.Script({Answer::Normal, Answer::Silent});
+    ASSERT_EQ(commands.ReadKeyMapBank(read, 1), kDeviceOk);
+    EXPECT_TRUE(link_.RepliesCameInTurn(before));
+
+    // One that comes after it was given up answers the next request in its place, and so on down
+    // the transfer; the answer left over at the end gives it away.
+    before = link_.CountReplies();
+    keyboard_.Script({Answer::Normal, Answer::VeryLate});
+    ASSERT_EQ(commands.ReadKeyMapBank(read, 1), kDeviceOk);
+    EXPECT_FALSE(link_.RepliesCameInTurn(before));
+}
+
 TEST_F(DeviceLinkTest, AnAnswerOwedFromAnEarlierTransactionIsWaitedForOnceThenForgotten)
 {
     keyboard_.Script({Answer::Silent, Answer::Silent, Answer::Silent});

@@ -63,9 +63,9 @@ private:
     EventLog& log_;
 };
 
-// Late: the answer misses its own reply window and comes during the next wait; the keyboard answers
-// in order, so answers after it queue behind it.
-enum class Answer { Normal, Silent, StatusFF, StatusFE, WrongEcho, Short, Late };
+// Late: the answer misses its own reply window and comes during the next wait; VeryLate misses one
+// more. The keyboard answers in order, so answers after one held back queue behind it.
+enum class Answer { Normal, Silent, StatusFF, StatusFE, WrongEcho, Short, Late, VeryLate };
 
 // A service whose calls all succeed and do nothing; fakes override what they need.
 class StubService : public device::DeviceService {
@@ -161,13 +161,15 @@ public:
             break;
         case Answer::Normal:
         case Answer::Late:
+        case Answer::VeryLate:
             reply = Respond(frame);
             break;
         }
         {
             std::lock_guard lock(mutex_);
-            if (answer == Answer::Late || !pending_.empty()) {
-                pending_.push_back({reply, replyLength, answer == Answer::Late ? 1 : 0});
+            const int windowsToMiss = answer == Answer::Late ? 1 : answer == Answer::VeryLate ? 2 : 0;
+            if (windowsToMiss > 0 || !pending_.empty()) {
+                pending_.push_back({reply, replyLength, windowsToMiss});
                 return 1;
             }
         }

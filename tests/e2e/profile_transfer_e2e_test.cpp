@@ -82,7 +82,8 @@ TEST_F(ProfileTransferEndToEnd, ARestoredFileReadsBackWithTheSameAssignmentsAndM
 {
     const std::string workingFile = folder_.File("$Profile0");
     ASSERT_TRUE(CreateDefaultProfileFile(workingFile));
-    ASSERT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome, RestoreOutcome::Applied);
+    ASSERT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome,
+        RestoreOutcome::Applied);
     EXPECT_TRUE(messages_.shown.empty());
     EXPECT_EQ(working_->macros.size(), 2u);
     std::ifstream a(workingFile, std::ios::binary), b(folder_.File("sample.tvn"), std::ios::binary);
@@ -99,8 +100,8 @@ TEST_F(ProfileTransferEndToEnd, ARefusedFileChangesNeitherTheWorkingCopyNorTheKe
     working_->macros = {testing::SampleMacro(7, u"mine", 0, {})};
     std::string bytes(40000, '\0');
     std::ofstream(folder_.File("bad.tvn"), std::ios::binary) << bytes;
-    ASSERT_EQ(
-        transfer_->Restore(folder_.File("bad.tvn"), *working_, *applied_, "", "refused").outcome, RestoreOutcome::Rejected);
+    ASSERT_EQ(transfer_->Restore(folder_.File("bad.tvn"), *working_, *applied_, "", "refused").outcome,
+        RestoreOutcome::Rejected);
     EXPECT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown.back(), "refused") << "after the format message";
 
@@ -120,8 +121,8 @@ TEST_F(ProfileTransferEndToEnd, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWo
     ASSERT_TRUE(CreateDefaultProfileFile(workingFile));
     attached_.Emulator().Control("fault unplug-after 4");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(
-        transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome, RestoreOutcome::NotApplied);
+    EXPECT_EQ(transfer_->Restore(SampleFile(), *working_, *applied_, workingFile, "refused").outcome,
+        RestoreOutcome::NotApplied);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(ValidateProfileFile(workingFile, messages_), kProfileFileAccepted);
     EXPECT_EQ(std::filesystem::file_size(workingFile), std::filesystem::file_size(folder_.File("sample.tvn")));

@@ -3,10 +3,11 @@
 // and macro area, or the backup's bytes) or exits with 1, and the working file and the backup file
 // stay whole whatever happens.
 //
-// To hit one request, the emulator first answers every request 20 ms late (well inside the reply
-// window); a lasting control connection watches its count of requests answered and, once it
-// reaches the chosen request, replaces the slowing with the fault. The transfers are cut into
-// requests as follows (56 bytes a request):
+// To hit one request, the emulator answers every request 20 ms late (well inside the reply window);
+// a lasting control connection watches its count of requests answered and, once it reaches the
+// chosen request, replaces the slowing with the fault (the emulator holds one at a time), and puts
+// the slowing back once the fault has taken its requests. The transfers are cut into requests as
+// follows (56 bytes a request):
 //   both:    0 identity, 1-7 default key map (what the tool reads on connecting)
 //   restore: 8 begin, the macro area, 3 key map banks of 7 requests, end
 //   backup:  8 identity, 9-11 settings, 12 end (the active profile), 13-33 the 3 key map banks,
@@ -231,9 +232,11 @@ struct Scenario {
 struct FaultCase {
     std::string point;
     std::string fault;
-    std::uint64_t atRequest = 0;        // the first request the fault may hit
-    std::vector<std::string> commands;  // the ctl commands that arm it
-    bool previousFile = false;          // backup: the target already holds a file
+    std::uint64_t atRequest = 0;  // the first request the fault hits
+    std::string command;          // the ctl command that arms it
+    // How many requests it takes before the slowing is put back; 0: it keeps the slowing.
+    std::uint32_t faultyRequests = 0;
+    bool previousFile = false;  // backup: the target already holds a file
 };
 
 std::string Describe(const Scenario& scenario, const FaultCase& c)
@@ -273,27 +276,33 @@ CaseResult RunTransfer(const Scenario& scenario, const FaultCase& fault)
     if (fault.previousFile)
         std::ofstream(backupFile, std::ios::binary) << scenario.previousBackup;
 
-    if (!control.Command("fault delay " + std::to_string(scenario.slowReplyMicros) + " 100000"))
+    const std::string slowing = "fault delay " + std::to_string(scenario.slowReplyMicros) + " 100000";
+    if (!control.Command(slowing))
         problem("the emulator refused to slow its replies");
     Tool tool(home, emulator.SocketPath(),
         scenario.restore ? std::vector<std::string>{"restore", scenario.profileFile}
                          : std::vector<std::string>{"backup", backupFile});
+    // Waits until the emulator has answered `count` requests; false when tavrinctl ended first.
     const auto deadline = Clock::now() + kToolTimeLimit;
-    for (;;) {
-        const std::optional<std::uint64_t> answered = control.RequestsAnswered();
-        if (answered && *answered >= fault.atRequest) {
-            for (const std::string& command : fault.commands)
-                if (!control.Command(command))
-                    problem("the emulator refused \"" + command + "\"");
-            result.armedAt = control.RequestsAnswered();
-            break;
+    auto waitForRequests = [&](std::uint64_t count) {
+        for (;;) {
+            const std::optional<std::uint64_t> answered = control.RequestsAnswered();
+            if (answered && *answered >= count)
+                return true;
+            if (!answered || !tool.Running() || Clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(1ms);
         }
-        if (!answered || !tool.Running() || Clock::now() > deadline) {
-            problem("tavrinctl ended or stalled after " + (answered ? std::to_string(*answered) : "?")
-                + " requests, before the fault was armed");
-            break;
-        }
-        std::this_thread::sleep_for(500us);
+    };
+    if (!waitForRequests(fault.atRequest)) {
+        problem("tavrinctl ended or stalled before request " + std::to_string(fault.atRequest));
+    } else {
+        if (!control.Command(fault.command))
+            problem("the emulator refused \"" + fault.command + "\"");
+        result.armedAt = control.RequestsAnswered();
+        // The requests after the fault are slowed again, so that a late reply meets a request in flight.
+        if (fault.faultyRequests > 0 && waitForRequests(fault.atRequest + fault.faultyRequests))
+            control.Command(slowing);
     }
     result.exitCode = tool.Finish();
     const std::string errors = tool.Errors();
@@ -373,8 +382,6 @@ void RunCases(const Scenario& scenario, const std::vector<FaultCase>& cases)
         if (result.problems.empty() && result.armedAt != cases[i].atRequest)
             text += "\n  the fault could not be armed in time (armed after "
                 + (result.armedAt ? std::to_string(*result.armedAt) : std::string("?")) + " requests)";
-        if (std::getenv("FAULT_DEBUG"))
-            std::cout << "DEBUG " << Describe(scenario, cases[i]) << " | exit " << (result.exitCode ? std::to_string(*result.exitCode) : "-") << " armed " << (result.armedAt ? std::to_string(*result.armedAt) : "-") << "\n";
         if (!text.empty())
             ADD_FAILURE() << Describe(scenario, cases[i]) << ":" << text;
     }
@@ -382,23 +389,27 @@ void RunCases(const Scenario& scenario, const std::vector<FaultCase>& cases)
 
 struct Fault {
     const char* name;
-    std::vector<std::string> commands;
+    const char* command;
+    std::uint32_t requests;  // how many requests it takes; 0: it leaves the slowing in place
 };
 
 const std::vector<Fault>& Faults()
 {
     static const std::vector<Fault> faults = {
-        {"drop 1", {"fault drop 1"}},  // one reply lost: the next attempt gets through
-        {"drop 3", {"fault drop 3"}},  // every attempt's reply lost
-        {"ff 1", {"fault ff 1"}},
-        {"ff 3", {"fault ff 3"}},
-        {"fe 3", {"fault fe 3"}},
-        {"echo 1", {"fault echo 1"}},
-        {"echo 3", {"fault echo 3"}},
-        {"delay 400 ms 1", {"fault delay 400000 1"}},  // a reply after its window, then the next on time
-        {"delay 400 ms 3", {"fault delay 400000 3"}},
-        // Answers the request at once, then the cable goes.
-        {"unplug", {"fault clear", "fault unplug-after 1"}},
+        {"drop 1", "fault drop 1", 1},  // one reply lost: the next attempt gets through
+        {"drop 3", "fault drop 3", 3},  // every attempt's reply lost
+        {"ff 1", "fault ff 1", 1},
+        {"ff 3", "fault ff 3", 3},
+        {"fe 3", "fault fe 3", 3},
+        {"echo 1", "fault echo 1", 1},
+        {"echo 3", "fault echo 3", 3},
+        {"delay 400 ms 1", "fault delay 400000 1", 1},  // a reply after its window, then the next on time
+        {"delay 400 ms 3", "fault delay 400000 3", 3},
+        // Later than two reply windows.
+        {"delay 700 ms 1", "fault delay 700000 1", 1},
+        {"delay 1000 ms 2", "fault delay 1000000 2", 2},
+        // The request is carried out, and the cable goes while its reply is on the way.
+        {"unplug", "fault unplug-after 1", 0},
     };
     return faults;
 }
@@ -413,15 +424,18 @@ std::vector<FaultCase> Matrix(const std::vector<Point>& points,
     const std::vector<std::pair<std::string, std::string>>& subset, const Scenario& scenario)
 {
     std::vector<FaultCase> cases;
-    for (const Point& point : points)
-        for (const Fault& fault : Faults()) {
+    for (std::size_t p = 0; p < points.size(); ++p)
+        for (std::size_t f = 0; f < Faults().size(); ++f) {
+            const Point& point = points[p];
+            const Fault& fault = Faults()[f];
             if (kSubsetOnly
                 && std::find(subset.begin(), subset.end(), std::pair<std::string, std::string>(point.name, fault.name))
                     == subset.end())
                 continue;
-            // Backups alternately start with an earlier file at their place.
-            const bool previous = !scenario.restore && cases.size() % 2 == 1;
-            cases.push_back({point.name, fault.name, point.at(scenario.requests), fault.commands, previous});
+            // Half the backups, each fault at some points, start with an earlier file at their place.
+            const bool previous = !scenario.restore && (p + f) % 2 == 1;
+            cases.push_back(
+                {point.name, fault.name, point.at(scenario.requests), fault.command, fault.requests, previous});
         }
     return cases;
 }
@@ -440,7 +454,8 @@ model::MacroRecord LongMacro(std::uint16_t id, std::size_t actions)
 
 class TransferFaults : public ::testing::Test {
 protected:
-    // The sample profile with enough macros for a macro area of more than a dozen requests.
+    // A profile file: the sample profile (or the default one) and `extraMacros` macros of `actions`
+    // actions each. Keeps the size of its macro block.
     std::string WriteProfile(std::size_t extraMacros, std::size_t actions, bool withSample = true)
     {
         auto data = std::make_unique<profiles::ProfileData>();
@@ -454,6 +469,22 @@ protected:
         const std::string path = files_.File("profile.tvn");
         EXPECT_TRUE(profiles::SaveProfileFile(path, *data));
         return path;
+    }
+
+    // The memory of a keyboard with these options whose key maps and macro area hold a pattern no
+    // restore writes, so that every byte a restore leaves unwritten shows.
+    std::string WrittenOverKeyboard(const std::vector<std::string>& options)
+    {
+        EmulatorProcess emulator;
+        EXPECT_TRUE(emulator.Start(options));
+        std::optional<KeyboardMemory> memory = ControlChannel(emulator.SocketPath()).Memory();
+        EXPECT_TRUE(memory);
+        if (!memory)
+            return {};
+        for (auto& bank : memory->keymaps)
+            bank.fill(0xA5);
+        std::fill(memory->macros.begin(), memory->macros.end(), std::uint8_t{0xA5});
+        return tolvex::emu::EncodeState(*memory);
     }
 
     // Runs the scenario's transfer on a fresh emulator without faults: what it leaves (the key
@@ -497,6 +528,7 @@ TEST_F(TransferFaults, ARestoreEitherWritesEverythingOrFails)
     const auto start = Clock::now();
     Scenario scenario;
     scenario.profileFile = WriteProfile(4, 30);
+    scenario.initialState = WrittenOverKeyboard({});
     RunClean(scenario);
     ASSERT_FALSE(HasFatalFailure());
     // The arrival reads, begin, the macro area, the three banks, end.
@@ -550,9 +582,9 @@ TEST_F(TransferFaults, ABackupIsEitherExactOrNotWritten)
     };
     RunCases(scenario,
         Matrix(points,
-            {{"second key map bank", "delay 400 ms 1"}, {"second key map bank", "ff 3"},
-                {"active profile read", "drop 3"}, {"middle of the macro area", "delay 400 ms 3"},
-                {"middle of the macro area", "unplug"}},
+            {{"second key map bank", "delay 400 ms 1"}, {"second key map bank", "delay 700 ms 1"},
+                {"second key map bank", "ff 3"}, {"active profile read", "drop 3"},
+                {"middle of the macro area", "delay 400 ms 3"}, {"middle of the macro area", "unplug"}},
             scenario));
     PrintDuration("backup matrix", start);
 }
@@ -564,11 +596,12 @@ TEST_F(TransferFaults, AnErrorInTheMacroAreaIsNotReportedAsARestore)
     Scenario scenario;
     scenario.profileFile = WriteProfile(40, 30, false);
     scenario.emulatorOptions = {"--macro-units", "114"};
+    scenario.initialState = WrittenOverKeyboard(scenario.emulatorOptions);
     RunClean(scenario);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_GT(macroBlockBytes_, 4592 + kChunkBytes);
     ASSERT_LE(macroBlockBytes_, 114 * 128u);
-    RunCases(scenario, {{"macro area byte 4592", "ff 3", kArrivalRequests + 1 + 4592 / kChunkBytes, {"fault ff 3"}}});
+    RunCases(scenario, {{"macro area byte 4592", "ff 3", kArrivalRequests + 1 + 4592 / kChunkBytes, "fault ff 3", 3}});
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST_F(AtomicFileTest, CreatesMissingFoldersButAFailedWriteKeepsTheOldFile)
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat status {};
+    struct stat status { };
     ::stat(path.c_str(), &status);
     return status.st_mode & 07777;
 }
@@ -129,7 +129,7 @@ TEST_F(AtomicFileTest, RootWritingAUsersFileLeavesItTheUsers)
     ASSERT_TRUE(WriteFileAtomically(path, "old", error));
     ASSERT_EQ(::chown(path.c_str(), 4321, 4321), 0);
     ASSERT_TRUE(WriteFileAtomically(path, "new", error)) << error;
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, 4321u);
     EXPECT_EQ(status.st_gid, 4321u);

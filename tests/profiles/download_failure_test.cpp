@@ -101,7 +101,8 @@ TEST_F(DownloadFailureTest, TheFirstFailedWriteFailsTheDownloadAndTheBracketIsSt
         const std::vector<std::uint8_t> all = Commands();
         const std::vector<std::uint8_t> sent(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
         // The clean sequence up to the failing request, its two retries, then only the end command.
-        std::vector<std::uint8_t> expected(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(item.failingRequest) + 1);
+        std::vector<std::uint8_t> expected(
+            clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(item.failingRequest) + 1);
         expected.insert(expected.end(), 2, clean[item.failingRequest]);
         if (item.step != DownloadStep::End)
             expected.push_back(CMD_END);

@@ -61,6 +61,24 @@ void SetU16AndChecksum(std::string& bytes, std::size_t at, std::uint16_t value)
         std::span<const std::uint8_t, kFileHeaderSize>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 32)));
 }
 
+// A file without macros whose text area is `area`, terminators included, and whose first records
+// are texts at the given offsets: what another program, or a hostile one, might write.
+std::string FileWithTexts(std::u16string_view area, const std::vector<std::uint32_t>& offsets)
+{
+    auto fresh = std::make_unique<ProfileData>();
+    CreateDefaultProfileData(*fresh);
+    for (std::size_t r = 0; r < offsets.size(); ++r)
+        fresh->records[r] = {model::KIND_TEXT, 0, offsets[r], 0, 0};
+    std::string bytes = EncodeProfileFile(*fresh).value();
+    for (const char16_t unit : area) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    WriteFileHeader(std::span<std::uint8_t, kFileHeaderSize>(reinterpret_cast<std::uint8_t*>(bytes.data()), 32), 0,
+        static_cast<std::uint32_t>(2 * area.size()));
+    return bytes;
+}
+
 model::MacroRecord Macro(std::uint16_t id, std::u16string_view name, std::size_t actions)
 {
     model::MacroRecord record = model::EmptyMacroRecord();
@@ -153,8 +171,9 @@ TEST_F(ProfileFileTest, HeadersThatLieAboutTheirSizesFailValidation)
         std::uint32_t textBytes;
     };
     // 101 macros with a length that matches; a text area so big that a 32-bit sum would wrap round
-    // to the stated total.
-    for (const Case& c : {Case{"101 macros", 101, 0}, Case{"wrapping text area", 1, 0u - 16512u}}) {
+    // to the stated total; a text area larger than all 2048 texts at their longest can fill.
+    for (const Case& c : {Case{"101 macros", 101, 0}, Case{"wrapping text area", 1, 0u - 16512u},
+             Case{"text area over 16 MiB", 0, (16u << 20) + 2}}) {
         std::string changed = bytes;
         const std::uint32_t total = static_cast<std::uint32_t>(32832u + 16512u * c.macros + c.textBytes);
         SetU16AndChecksum(changed, 14, c.macros);
@@ -168,7 +187,21 @@ TEST_F(ProfileFileTest, HeadersThatLieAboutTheirSizesFailValidation)
         messages.shown.clear();
         EXPECT_EQ(ValidateProfileFile(path, messages), kProfileFileRejected) << c.what;
         EXPECT_EQ(messages.shown.size(), 1u) << c.what;
+        EXPECT_EQ(CheckProfileFileBytes(changed), ProfileFileProblem::WrongFormat) << c.what;
     }
+}
+
+TEST_F(ProfileFileTest, TheLargestFileTheChecksAllowIsTheReadLimit)
+{
+    data.macros.assign(model::kMaxMacros, Macro(1, u"m", 0));
+    for (std::size_t r = 0; r < model::kRecordCount; ++r) {
+        data.records[r].kind = model::KIND_TEXT;
+        data.SetText(r, std::u16string(kMaxTextUnits, u'x'));
+    }
+    const std::string bytes = EncodeProfileFile(data).value();
+    EXPECT_EQ(U32At(bytes, 16), 16u << 20) << "text area";
+    EXPECT_EQ(bytes.size(), kProfileFileReadLimit);
+    EXPECT_EQ(CheckProfileFileBytes(bytes), ProfileFileProblem::None);
 }
 
 TEST_F(ProfileFileTest, MissingShortAndUnopenableFilesAreRefusedWithoutTheFormatMessage)
@@ -260,6 +293,14 @@ TEST_F(ProfileFileTest, UntrustedFilesLoadWithinTheirBytes)
             [](const ProfileData& d) { EXPECT_EQ(model::MacroName(d.macros[0]), std::u16string(249, u'n')); }, true},
         {"shorter than its header states", [](std::string& b) { b.resize(b.size() - 1); }, {}, false},
         {"more than 100 macros", [](std::string& b) { b[14] = 101; }, {}, false},
+        {"text area over 16 MiB, all of it present",
+            [](std::string& b) {
+                const std::uint32_t area = (16u << 20) + 2;
+                b.resize(32832 + 16512 + area, '\0');
+                for (int i = 0; i < 4; ++i)
+                    b[16 + i] = static_cast<char>(area >> (8 * i));
+            },
+            {}, false},
         {"shorter than a key area", [](std::string& b) { b.resize(100); }, {}, false},
     };
     // Both ways in: bytes already in memory, and a file read as it is loaded.
@@ -286,6 +327,73 @@ TEST_F(ProfileFileTest, UntrustedFilesLoadWithinTheirBytes)
                 EXPECT_EQ(loaded->records[10], KeyRecord{}) << what;
             }
         }
+}
+
+// The same bound whichever way a text comes in: from an editor through SetText, or from a file.
+TEST_F(ProfileFileTest, ATextIsCutToItsBoundNeverInsideASurrogatePair)
+{
+    const std::u16string pair = u"\U0001F600";
+    struct Case {
+        const char* what;
+        std::u16string text;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        {"exactly the bound", std::u16string(4095, u'x'), 4095},
+        {"one unit over", std::u16string(4096, u'x'), 4095},
+        {"a pair across the cut", std::u16string(4094, u'x') + pair + u"y", 4094},
+        {"a pair ending at the bound", std::u16string(4093, u'x') + pair + u"y", 4095},
+    };
+    // Compared by length and prefix: a failure would otherwise print thousands of units.
+    for (const Case& c : cases) {
+        data.SetText(7, c.text);
+        ASSERT_TRUE(data.texts[7]) << c.what;
+        EXPECT_EQ(data.texts[7]->size(), c.kept) << c.what;
+        EXPECT_TRUE(c.text.starts_with(*data.texts[7])) << c.what;
+        EXPECT_EQ(data.textBytes, 2 * (c.kept + 1)) << c.what;
+
+        auto loaded = std::make_unique<ProfileData>();
+        ASSERT_TRUE(DecodeProfileFile(FileWithTexts(c.text + u'\0', {0}), *loaded)) << c.what;
+        ASSERT_TRUE(loaded->texts[0]) << c.what;
+        EXPECT_EQ(loaded->texts[0]->size(), c.kept) << c.what;
+        EXPECT_TRUE(c.text.starts_with(*loaded->texts[0])) << c.what;
+        EXPECT_EQ(loaded->textBytes, 2 * (c.kept + 1)) << c.what;
+    }
+}
+
+// A small file whose 2048 records all point into one long text must not cost 2048 copies of it:
+// each record keeps at most the bound, and the whole still saves as a file that validates.
+TEST_F(ProfileFileTest, RecordsSharingALongTextEachKeepAtMostTheBound)
+{
+    std::u16string area(300000, u'\0');
+    for (std::size_t u = 0; u + 1 < area.size(); ++u)
+        area[u] = static_cast<char16_t>(u'a' + u % 26);
+    struct Case {
+        const char* what;
+        std::size_t unitsBetweenRecords;
+    };
+    const std::string path = folder.File("shared.tvn");
+    for (const Case& c : {Case{"every record at its start", 0}, Case{"each record one unit further in", 1}}) {
+        std::vector<std::uint32_t> offsets(model::kRecordCount);
+        for (std::size_t r = 0; r < offsets.size(); ++r)
+            offsets[r] = static_cast<std::uint32_t>(2 * r * c.unitsBetweenRecords);
+        WriteFile(path, FileWithTexts(area, offsets));
+        for (const bool fromFile : {false, true}) {
+            const std::string what = std::string(c.what) + (fromFile ? " (file)" : " (memory)");
+            auto loaded = std::make_unique<ProfileData>();
+            ASSERT_TRUE(fromFile ? LoadProfileFile(path, *loaded) : DecodeProfileFile(ReadFile(path), *loaded)) << what;
+            ASSERT_EQ(loaded->textBytes, 2048u * 8192u) << what;
+            std::size_t wrong = 0;
+            for (std::size_t r = 0; r < model::kRecordCount; ++r)
+                wrong += loaded->texts[r] != area.substr(r * c.unitsBetweenRecords, kMaxTextUnits);
+            EXPECT_EQ(wrong, 0u) << what;
+
+            const std::string resaved = folder.File("resaved.tvn");
+            ASSERT_TRUE(SaveProfileFile(resaved, *loaded)) << what;
+            EXPECT_EQ(std::filesystem::file_size(resaved), 32832u + (16u << 20)) << what;
+            EXPECT_EQ(ValidateProfileFile(resaved, messages), kProfileFileAccepted) << what;
+        }
+    }
 }
 
 TEST_F(ProfileFileTest, SaveLoadSaveGivesTheSameBytes)
@@ -330,6 +438,22 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesTheOldFileWhole)
     WriteFile(folder.File("not-a-folder"), "x");
     EXPECT_FALSE(SaveProfileFile(folder.File("not-a-folder") + "/keep.tvn", data));
     EXPECT_EQ(folder.Count(), 3u) << "no temporary file is left behind";
+}
+
+TEST_F(ProfileFileTest, ANewFileIsPrivateAndAnExistingOneKeepsItsMode)
+{
+    const std::string fresh = folder.File("fresh.tvn");
+    ASSERT_TRUE(SaveProfileFile(fresh, data));
+    ASSERT_TRUE(CreateDefaultProfileFile(folder.File("default.tvn")));
+    EXPECT_EQ(std::filesystem::status(fresh).permissions(),
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::filesystem::status(folder.File("default.tvn")).permissions(),
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(fresh, std::filesystem::perms::group_read, std::filesystem::perm_options::add);
+    ASSERT_TRUE(SaveProfileFile(fresh, data));
+    EXPECT_TRUE((std::filesystem::status(fresh).permissions() & std::filesystem::perms::group_read)
+        != std::filesystem::perms::none)
+        << "the mode the user gave it is kept";
 }
 
 TEST_F(ProfileFileTest, AMissingFileLoadsAsDefaultData)

@@ -1,6 +1,23 @@
 #include "state_file.h"
+#include "support/temporary_folder.h"
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace tolvex::emu {
 namespace {
@@ -65,6 +82,239 @@ TEST(StateFile, MacroAreaMustMatchTheCapacityInTheIdentityBlock)
     std::string error;
     EXPECT_FALSE(DecodeState(EncodeState(memory), error).has_value());
     EXPECT_NE(error.find("macros"), std::string::npos);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+class StateFileLoadTest : public ::testing::Test {
+protected:
+    tavrin::testing::TemporaryFolder folder_;
+    const std::string path_ = folder_.File("state.json");
+    const std::string kept_ = path_ + ".corrupt";
+};
+
+TEST_F(StateFileLoadTest, AcceptsAValidFileUpToTheLimitAndRefusesOneByteMore)
+{
+    KeyboardMemory largest = FactoryMemory();
+    SetMacroUnits(largest, 255);
+    largest.macros.back() = 0x5A;
+    const std::string encoded = EncodeState(largest);
+    ASSERT_LT(encoded.size() * 16, kStateFileLimit) << "the limit leaves room for whitespace";
+
+    const std::string atLimit = encoded + std::string(kStateFileLimit - encoded.size(), '\n');
+    WriteText(path_, atLimit);
+    StateFileLoad load = LoadStateFile(path_);
+    EXPECT_EQ(load.outcome, StateFileLoad::Outcome::Loaded) << load.message;
+    EXPECT_TRUE(load.memory == largest);
+    EXPECT_EQ(load.message, "");
+
+    WriteText(path_, atLimit + " ");
+    load = LoadStateFile(path_);
+    EXPECT_EQ(load.outcome, StateFileLoad::Outcome::Refused);
+    EXPECT_NE(load.message.find(path_), std::string::npos) << load.message;
+    EXPECT_NE(load.message.find("4194305 bytes, over the limit of 4194304 bytes"), std::string::npos) << load.message;
+    EXPECT_TRUE(ReadText(path_) == atLimit + " ") << "the file changed";
+    EXPECT_FALSE(std::filesystem::exists(kept_));
+}
+
+TEST_F(StateFileLoadTest, AMissingFileIsFactoryState)
+{
+    const StateFileLoad load = LoadStateFile(path_);
+    EXPECT_EQ(load.outcome, StateFileLoad::Outcome::Missing);
+    EXPECT_TRUE(load.memory == FactoryMemory());
+    EXPECT_EQ(folder_.Count(), 0u);
+}
+
+TEST_F(StateFileLoadTest, KeepsACorruptFileAsideInPlaceOfAnOlderOne)
+{
+    KeyboardMemory wrongMacroSize = ChangedMemory();
+    wrongMacroSize.info[11] = 3;
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty", "", "not a JSON object"},
+        {"cut short", EncodeState(ChangedMemory()).substr(0, 900), "not a JSON object"},
+        {"macro area of the wrong size", EncodeState(wrongMacroSize), "field \"macros\""},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        WriteText(path_, item.text);
+        WriteText(kept_, "an older corrupt file");
+
+        const StateFileLoad load = LoadStateFile(path_);
+        EXPECT_EQ(load.outcome, StateFileLoad::Outcome::KeptCorrupt);
+        EXPECT_TRUE(load.memory == FactoryMemory());
+        EXPECT_FALSE(std::filesystem::exists(path_));
+        EXPECT_EQ(ReadText(kept_), item.text);
+        EXPECT_NE(load.message.find(path_ + " "), std::string::npos) << load.message;
+        EXPECT_NE(load.message.find(kept_), std::string::npos) << load.message;
+        EXPECT_NE(load.message.find(item.reason), std::string::npos) << load.message;
+        EXPECT_EQ(load.message.find('\n'), std::string::npos);
+    }
+}
+
+TEST_F(StateFileLoadTest, RefusesACorruptFileThatCannotBeMovedAside)
+{
+    WriteText(path_, "{ not state");
+    std::filesystem::create_directories(kept_ + "/inside");
+
+    const StateFileLoad load = LoadStateFile(path_);
+    EXPECT_EQ(load.outcome, StateFileLoad::Outcome::Refused);
+    EXPECT_EQ(ReadText(path_), "{ not state");
+    EXPECT_TRUE(std::filesystem::is_directory(kept_ + "/inside"));
+    EXPECT_NE(load.message.find("corrupt"), std::string::npos) << load.message;
+    EXPECT_NE(load.message.find("cannot be kept as " + kept_), std::string::npos) << load.message;
+}
+
+// A real tolvex-emu, from beside this test, with its standard error kept in a file.
+class EmulatorRun {
+public:
+    EmulatorRun(const tavrin::testing::TemporaryFolder& folder, const std::string& statePath)
+        : errorPath_(folder.File("stderr.txt"))
+    {
+        const std::string program
+            = (std::filesystem::canonical("/proc/self/exe").parent_path() / "tolvex-emu").string();
+        std::vector<std::string> arguments = {program, "--socket", folder.File("emu.sock"), "--state", statePath};
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~EmulatorRun()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    EmulatorRun(const EmulatorRun&) = delete;
+    EmulatorRun& operator=(const EmulatorRun&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    // The exit status once it has ended on its own within the time; nothing while it still runs.
+    std::optional<int> WaitForExit(std::chrono::milliseconds timeout)
+    {
+        if (pid_ <= 0)
+            return std::nullopt;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        do {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return std::nullopt;
+    }
+    std::optional<int> Stop()
+    {
+        if (pid_ <= 0)
+            return std::nullopt;
+        ::kill(pid_, SIGTERM);
+        return WaitForExit(std::chrono::seconds(5));
+    }
+    std::string ErrorOutput() const { return ReadText(errorPath_); }
+
+private:
+    std::string errorPath_;
+    pid_t pid_ = -1;
+};
+
+TEST(StateFileProcess, KeepsACorruptFileBesideTheNewOneAndSaysSo)
+{
+    tavrin::testing::TemporaryFolder folder;
+    const std::string path = folder.File("state.json");
+    const std::string corrupt = path + ".corrupt";
+    const std::string oldBytes = EncodeState(ChangedMemory()).substr(0, 700);
+    WriteText(path, oldBytes);
+    WriteText(corrupt, "an older corrupt file");
+
+    EmulatorRun emulator(folder, path);
+    ASSERT_TRUE(emulator.Started());
+    std::optional<KeyboardMemory> saved;
+    for (int attempt = 0; attempt < 500 && !saved; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::string error;
+        saved = DecodeState(ReadText(path), error);
+    }
+    EXPECT_EQ(emulator.Stop(), 0);
+
+    ASSERT_TRUE(saved) << "the emulator never saved a fresh state file";
+    EXPECT_EQ(*saved, FactoryMemory());
+    EXPECT_EQ(ReadText(corrupt), oldBytes);
+    const std::string message = emulator.ErrorOutput();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    EXPECT_NE(message.find(path + " "), std::string::npos) << message;
+    EXPECT_NE(message.find(corrupt), std::string::npos) << message;
+    EXPECT_NE(message.find("not a JSON object"), std::string::npos) << message;
+}
+
+// Whatever the emulator cannot use as its state file, it refuses at once and leaves alone.
+// Whatever the emulator cannot use as its state file, it refuses at once (a FIFO without blocking)
+// and leaves alone.
+TEST(StateFileProcess, RefusesWhatItCannotUseAndLeavesItAlone)
+{
+    const std::string big = EncodeState(ChangedMemory()) + std::string(kStateFileLimit, ' ');
+    struct Case {
+        const char* name;
+        const char* file;
+        std::function<void(const std::string&)> make;
+        std::string said;
+    };
+    const Case cases[] = {
+        {"valid but over the limit", "state.json", [&](const std::string& path) { WriteText(path, big); },
+            std::to_string(big.size()) + " bytes, over the limit of 4194304 bytes"},
+        {"a folder", "state.json", [](const std::string& path) { std::filesystem::create_directory(path); },
+            "a folder"},
+        {"a FIFO", "state.json", [](const std::string& path) { ::mkfifo(path.c_str(), 0644); }, "a FIFO"},
+        {"below a file", "plain/state.json",
+            [](const std::string& path) { WriteText(std::filesystem::path(path).parent_path(), "plain"); },
+            "Not a directory"},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        tavrin::testing::TemporaryFolder folder;
+        const std::string path = folder.File(item.file);
+        item.make(path);
+        std::error_code ignored;
+        const auto before = std::filesystem::status(path, ignored).type();
+
+        EmulatorRun emulator(folder, path);
+        ASSERT_TRUE(emulator.Started());
+        EXPECT_EQ(emulator.WaitForExit(std::chrono::seconds(5)), 2);
+
+        const std::string message = emulator.ErrorOutput();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(item.said), std::string::npos) << message;
+        EXPECT_EQ(std::filesystem::status(path, ignored).type(), before);
+        if (before == std::filesystem::file_type::regular) {
+            EXPECT_TRUE(ReadText(path) == big) << "the file changed";
+        }
+        EXPECT_FALSE(std::filesystem::exists(path + ".corrupt", ignored));
+    }
 }
 
 }  // namespace

@@ -294,6 +294,7 @@ EmulatorServer::Client* EmulatorServer::FindClient(std::uint64_t id)
 void EmulatorServer::SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes)
 {
     std::vector<std::uint8_t> payload;
+    payload.reserve(4 + bytes.size());
     PutU32(payload, static_cast<std::uint32_t>(value));
     payload.insert(payload.end(), bytes.begin(), bytes.end());
     Send(client, EncodeFrame(MessageType::Result, sequence, payload));

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "emulator_server.h"
-#include "platform/atomic_file.h"
 #include "state_file.h"
 #include "unix_socket.h"
 
@@ -23,7 +22,8 @@ constexpr const char* kUsage
       "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
       "\n"
       "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
-      "  --state FILE       the keyboard's memory, kept across runs (JSON of hex strings)\n"
+      "  --state FILE       the keyboard's memory, kept across runs (JSON of hex strings, at most\n"
+      "                     4 MiB); a corrupt one is kept as FILE.corrupt\n"
       "  --macro-units N    macro capacity in units of 128 bytes (0 to 255, default 128)\n"
       "  --modes LIST       offered lighting modes, e.g. 1-10,19 (at most 23; default 1-19)\n"
       "  --unplugged        start with the keyboard unplugged\n"
@@ -31,6 +31,8 @@ constexpr const char* kUsage
       "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
       "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
       "  fault clear\n";
+
+static_assert(kStateFileLimit == std::size_t{4} << 20, "the usage text gives the state file's limit");
 
 int stopPipe[2] = {-1, -1};
 
@@ -149,14 +151,12 @@ int RunEmulator(int argc, char** argv)
 
     KeyboardMemory memory = FactoryMemory();
     if (!options.statePath.empty()) {
-        if (auto text = tavrin::platform::ReadWholeFile(options.statePath, 1 << 20)) {
-            std::string error;
-            if (auto loaded = DecodeState(*text, error))
-                memory = std::move(*loaded);
-            else
-                std::fprintf(stderr, "tolvex-emu: %s is corrupt (%s); starting from factory state\n",
-                    options.statePath.c_str(), error.c_str());
-        }
+        StateFileLoad load = LoadStateFile(options.statePath);
+        if (!load.message.empty())
+            std::fprintf(stderr, "tolvex-emu: %s\n", load.message.c_str());
+        if (load.outcome == StateFileLoad::Outcome::Refused)
+            return 2;
+        memory = std::move(load.memory);
     }
     if (macroUnits)
         SetMacroUnits(memory, *macroUnits);
@@ -190,8 +190,11 @@ int main(int argc, char** argv)
             return 2;
         }
         std::string line;
-        for (int i = 3; i < argc; ++i)
-            line += (i > 3 ? " " : "") + std::string(argv[i]);
+        for (int i = 3; i < argc; ++i) {
+            if (i > 3)
+                line += ' ';
+            line += argv[i];
+        }
         return RunControl(argv[2], line);
     }
     return RunEmulator(argc, argv);

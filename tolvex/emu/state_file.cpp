@@ -1,6 +1,12 @@
 #include "state_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -165,6 +171,38 @@ bool DecodeArrayField(const std::map<std::string, Value>& fields, const char* na
     return valid;
 }
 
+const char* KindOfFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return "something else";
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd)
+        : fd_(fd)
+    {
+    }
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 std::string EncodeState(const KeyboardMemory& memory)
@@ -206,6 +244,71 @@ std::optional<KeyboardMemory> DecodeState(std::string_view text, std::string& er
         || !DecodeField(*fields, "bank_status", memory.bankStatus, error))
         return std::nullopt;
     return memory;
+}
+
+StateFileLoad LoadStateFile(const std::string& path)
+{
+    StateFileLoad load;
+    load.memory = FactoryMemory();
+    auto refuse = [&](std::string message) {
+        load.outcome = StateFileLoad::Outcome::Refused;
+        load.message = std::move(message);
+        return std::move(load);
+    };
+    auto overLimit = [&](std::string size) {
+        return refuse("cannot use " + path + " as the state file: it is " + size + " bytes, over the limit of "
+            + std::to_string(kStateFileLimit) + " bytes; leaving it untouched");
+    };
+
+    // Non-blocking, so that opening a FIFO returns at once; it is then refused below.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    auto unreadable
+        = [&](int reason) { return refuse("cannot read the state file " + path + ": " + std::strerror(reason)); };
+    if (file.Get() < 0) {
+        const int reason = errno;
+        return reason == ENOENT ? load : unreadable(reason);
+    }
+    struct stat status { };
+    if (::fstat(file.Get(), &status) != 0)
+        return unreadable(errno);
+    if (!S_ISREG(status.st_mode))
+        return refuse("cannot use " + path + " as the state file: it is " + KindOfFile(status.st_mode)
+            + ", not a regular file; leaving it untouched");
+    if (static_cast<std::uintmax_t>(status.st_size) > kStateFileLimit)
+        return overLimit(std::to_string(status.st_size));
+
+    std::string text;
+    text.reserve(static_cast<std::size_t>(status.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return unreadable(errno);
+        if (count == 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(count));
+        if (text.size() > kStateFileLimit)  // it grew after the size was checked
+            return overLimit("more than " + std::to_string(kStateFileLimit));
+    }
+
+    std::string error;
+    if (auto memory = DecodeState(text, error)) {
+        load.outcome = StateFileLoad::Outcome::Loaded;
+        load.memory = std::move(*memory);
+        return load;
+    }
+    const std::string kept = path + ".corrupt";
+    if (std::rename(path.c_str(), kept.c_str()) != 0) {
+        const int reason = errno;
+        return refuse("the state file " + path + " is corrupt (" + error + ") and cannot be kept as " + kept + " ("
+            + std::strerror(reason) + "); leaving it untouched");
+    }
+    load.outcome = StateFileLoad::Outcome::KeptCorrupt;
+    load.message = "the state file " + path + " is corrupt (" + error + "); kept it as " + kept
+        + ", starting from factory state";
+    return load;
 }
 
 }  // namespace tolvex::emu
