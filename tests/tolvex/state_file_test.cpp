@@ -1,4 +1,6 @@
 #include "state_file.h"
+#include "support/child_process.h"
+#include "support/emulator_process.h"
 #include "support/temporary_folder.h"
 
 #include <algorithm>
@@ -10,14 +12,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
-#include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tolvex::emu {
 namespace {
@@ -186,60 +185,24 @@ public:
     EmulatorRun(const tavrin::testing::TemporaryFolder& folder, const std::string& statePath)
         : errorPath_(folder.File("stderr.txt"))
     {
-        const std::string program
-            = (std::filesystem::canonical("/proc/self/exe").parent_path() / "tolvex-emu").string();
-        std::vector<std::string> arguments = {program, "--socket", folder.File("emu.sock"), "--state", statePath};
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, errorPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        started_ = process_.Start(tavrin::testing::BinaryFolder() + "/tolvex-emu",
+            {"--socket", folder.File("emu.sock"), "--state", statePath}, {}, errorPath_);
     }
-    ~EmulatorRun()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    EmulatorRun(const EmulatorRun&) = delete;
-    EmulatorRun& operator=(const EmulatorRun&) = delete;
 
-    bool Started() const { return pid_ > 0; }
+    bool Started() const { return started_; }
     // The exit status once it has ended on its own within the time; nothing while it still runs.
-    std::optional<int> WaitForExit(std::chrono::milliseconds timeout)
-    {
-        if (pid_ <= 0)
-            return std::nullopt;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        do {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        } while (std::chrono::steady_clock::now() < deadline);
-        return std::nullopt;
-    }
+    std::optional<int> WaitForExit(std::chrono::milliseconds timeout) { return process_.WaitForExit(timeout); }
     std::optional<int> Stop()
     {
-        if (pid_ <= 0)
-            return std::nullopt;
-        ::kill(pid_, SIGTERM);
-        return WaitForExit(std::chrono::seconds(5));
+        process_.Signal(SIGTERM);
+        return process_.WaitForExit(std::chrono::seconds(5));
     }
     std::string ErrorOutput() const { return ReadText(errorPath_); }
 
 private:
     std::string errorPath_;
-    pid_t pid_ = -1;
+    tavrin::testing::ChildProcess process_;
+    bool started_ = false;
 };
 
 TEST(StateFileProcess, KeepsACorruptFileBesideTheNewOneAndSaysSo)
@@ -271,7 +234,6 @@ TEST(StateFileProcess, KeepsACorruptFileBesideTheNewOneAndSaysSo)
     EXPECT_NE(message.find("not a JSON object"), std::string::npos) << message;
 }
 
-// Whatever the emulator cannot use as its state file, it refuses at once and leaves alone.
 // Whatever the emulator cannot use as its state file, it refuses at once (a FIFO without blocking)
 // and leaves alone.
 TEST(StateFileProcess, RefusesWhatItCannotUseAndLeavesItAlone)
