@@ -44,9 +44,9 @@ private:
     std::string path_;
 };
 
-// Byte for byte: up to 2048 texts of 4095 units compared unit by unit, every comparison
-// instrumented, would take most of a run.
-bool SameTexts(const tavrin::profiles::ProfileData& a, const tavrin::profiles::ProfileData& b)
+// In one pass, byte for byte: every text within the bound, and the same texts in both copies. Up to
+// 2048 texts compared unit by unit, every comparison instrumented, would take most of a run.
+bool BoundedAndSame(const tavrin::profiles::ProfileData& a, const tavrin::profiles::ProfileData& b)
 {
     for (std::size_t r = 0; r < a.texts.size(); ++r) {
         const auto& left = a.texts[r];
@@ -54,11 +54,21 @@ bool SameTexts(const tavrin::profiles::ProfileData& a, const tavrin::profiles::P
         if (left.has_value() != right.has_value())
             return false;
         if (left
-            && (left->size() != right->size()
+            && (left->size() > tavrin::profiles::kMaxTextUnits || left->size() != right->size()
                 || std::memcmp(left->data(), right->data(), left->size() * sizeof(char16_t)) != 0))
             return false;
     }
     return true;
+}
+
+// The two copies a run loads into, made once: a fresh pair for every input would spend most of
+// the run obtaining and clearing their memory.
+tavrin::profiles::ProfileData& Cleared(std::unique_ptr<tavrin::profiles::ProfileData>& data)
+{
+    if (!data)
+        data = std::make_unique<tavrin::profiles::ProfileData>();
+    tavrin::profiles::ClearProfileData(*data);
+    return *data;
 }
 
 }  // namespace
@@ -73,23 +83,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& path = file.Hold(bytes);
     SilentMessages messages;
     ValidateProfileFile(path, messages);
-    auto loaded = std::make_unique<ProfileData>();
-    const bool decoded = LoadProfileFile(path, *loaded);
-    if (!decoded && (loaded->textBytes != 0 || !loaded->macros.empty()))
+    static std::unique_ptr<ProfileData> loadedCopy, reloadedCopy;
+    ProfileData& loaded = Cleared(loadedCopy);
+    const bool decoded = LoadProfileFile(path, loaded);
+    if (!decoded && (loaded.textBytes != 0 || !loaded.macros.empty()))
         std::abort();  // a failed load leaves default data, never a half-filled copy
-    // However many records share one long text, each keeps at most the bound.
-    for (const auto& text : loaded->texts)
-        if (text && text->size() > kMaxTextUnits)
-            std::abort();
-    if (loaded->textBytes > kMaxTextAreaBytes)
+    // However many records share one long text, each keeps at most the bound (checked below).
+    if (loaded.textBytes > kMaxTextAreaBytes)
         std::abort();
 
-    const std::optional<std::string> again = EncodeProfileFile(*loaded);
+    const std::optional<std::string> again = EncodeProfileFile(loaded);
     if (!again)
         std::abort();
-    auto reloaded = std::make_unique<ProfileData>();
-    if (!DecodeProfileFile(*again, *reloaded) || reloaded->macros != loaded->macros || !SameTexts(*reloaded, *loaded)
-        || reloaded->textBytes != loaded->textBytes)
+    ProfileData& reloaded = Cleared(reloadedCopy);
+    if (!DecodeProfileFile(*again, reloaded) || reloaded.macros != loaded.macros || !BoundedAndSame(reloaded, loaded)
+        || reloaded.textBytes != loaded.textBytes)
         std::abort();
     return 0;
 }

@@ -35,15 +35,13 @@ bool HasText(const model::KeyRecord& record)
     return record.kind == model::KIND_PROGRAM || record.kind == model::KIND_TEXT;
 }
 
-void AppendKeyRecord(std::string& out, const model::KeyRecord& record)
+void WriteKeyRecord(std::uint8_t* bytes, const model::KeyRecord& record)
 {
-    std::uint8_t bytes[kKeyRecordBytes];
     StoreU16(bytes + 0, record.kind);
     StoreU16(bytes + 2, record.aux);
     StoreU32(bytes + 4, record.value);
     StoreU32(bytes + 8, record.colourKeyFlag);
     StoreU32(bytes + 12, record.reserved);
-    out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 model::KeyRecord ReadKeyRecord(const std::uint8_t* bytes)
@@ -417,12 +415,16 @@ std::optional<std::string> EncodeProfileFile(ProfileData& data)
     try {
         WriteFileHeader(data.fileHeader, static_cast<std::uint16_t>(data.macros.size()), data.textBytes);
         const std::string area = PackTexts(data);
-        std::string out;
+        std::string out(kKeyAreaSize, '\0');
         out.reserve(kKeyAreaSize + kMacroRecordBytes * data.macros.size() + area.size());
-        out.append(reinterpret_cast<const char*>(data.fileHeader.data()), kFileHeaderSize);
-        out.append(reinterpret_cast<const char*>(data.keySectionHeader.data()), kKeySectionHeaderSize);
-        for (const model::KeyRecord& record : data.records)
-            AppendKeyRecord(out, record);
+        auto* keyArea = reinterpret_cast<std::uint8_t*>(out.data());
+        std::copy(data.fileHeader.begin(), data.fileHeader.end(), keyArea);
+        std::copy(data.keySectionHeader.begin(), data.keySectionHeader.end(), keyArea + kFileHeaderSize);
+        std::uint8_t* record = keyArea + kFileHeaderSize + kKeySectionHeaderSize;
+        for (const model::KeyRecord& r : data.records) {
+            WriteKeyRecord(record, r);
+            record += kKeyRecordBytes;
+        }
         for (const model::MacroRecord& macro : data.macros)
             AppendMacroRecord(out, macro);
         out += area;
