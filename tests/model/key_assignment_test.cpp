@@ -77,6 +77,16 @@ TEST(KeyBlock, AssignmentsBecomeTheKeyboardsEntries)
     }
 }
 
+TEST(KeyBlock, AConsumerEntryCarriesItsUsageLowByteFirst)
+{
+    for (std::uint16_t usage : {0x00CD, 0x00E2, 0x018A}) {
+        SCOPED_TRACE(usage);
+        const KeyCode key = KeyCodeOfUsage(12, usage);
+        ASSERT_NE(key, kNoKey);
+        EXPECT_EQ(EntryIdentity({0x03, static_cast<std::uint8_t>(usage), static_cast<std::uint8_t>(usage >> 8)}), key);
+    }
+}
+
 TEST(KeyBlock, EntriesReadFromTheKeyboardBecomeRecords)
 {
     struct Case {

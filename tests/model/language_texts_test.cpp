@@ -43,6 +43,9 @@ TEST(LanguageChoice, ReadsTheSystemLanguageFromThePosixLocale)
     const Case cases[] = {
         {"fr_CH.UTF-8", 4108},
         {"zh_HK", 3076},
+        {"zh_tw", 1028},
+        {"zh_TW.UTF-8", 1028},
+        {"fr_ch", 4108},
         {"es_MX.utf8@euro", 2058},
         {"en_AU", 3081},
         {"pt-BR", 1046},

@@ -169,6 +169,8 @@ TEST(MacroRecords, IdsAndPositions)
     for (std::size_t i = 0; i < full.size(); ++i)
         full[i].id = static_cast<std::uint16_t>(i + 1);
     EXPECT_EQ(AllocateMacroId(full), 0);
+    full.pop_back();
+    EXPECT_EQ(AllocateMacroId(full), 100) << "the last free id is a real one";
 }
 
 }  // namespace

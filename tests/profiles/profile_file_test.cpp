@@ -118,6 +118,7 @@ TEST_F(ProfileFileTest, AFreshFileIsTheBareKeyAreaWithGCodesInTheFirstBlockOnly)
     EXPECT_EQ(U16At(bytes, 14), 0) << "macro count";
     EXPECT_EQ(U32At(bytes, 16), 0u) << "text area";
     EXPECT_EQ(U32At(bytes, 8), 32832u) << "total length";
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[31]), 0x76) << "the checksum of bytes 0 to 30, as a literal";
     EXPECT_EQ(bytes.substr(32, 2), "KH");
     EXPECT_EQ(bytes.substr(48, 8), std::string("\x45\x0C\x45\x70\x4F\x1C\x0E\x00", 8));
     EXPECT_EQ(ValidateProfileFile(path, messages), kProfileFileAccepted);
@@ -158,6 +159,15 @@ TEST_F(ProfileFileTest, AnyChangedHeaderByteFailsWithTheFormatMessage)
         EXPECT_EQ(
             messages.shown, std::vector<std::string>{"wrong file format, revert to the default values: \n  " + path})
             << "byte " << at;
+    }
+    // The same changes with the checksum made right again: each check must stand on its own.
+    for (std::size_t at : {0u, 2u, 4u, 6u, 12u, 30u}) {
+        std::string bytes = original;
+        bytes[at] = static_cast<char>(bytes[at] + (at == 30 ? 2 : 1));
+        bytes[31] = static_cast<char>(FileHeaderChecksum(
+            std::span<const std::uint8_t, kFileHeaderSize>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 32)));
+        WriteFile(path, bytes);
+        EXPECT_EQ(ValidateProfileFile(path, messages), kProfileFileRejected) << "byte " << at << ", checksum right";
     }
 }
 
