@@ -4,32 +4,19 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "app/tavrin_app.h"
 #include "app/window_messages.h"
 #include "platform/process_launch.h"
+#include "platform/stop_signals.h"
 #include "platform/tolvex_binding.h"
 #include "platform/user_folders.h"
 #include "ui/png_button.h"
 #include "ui/skin_failure.h"
 
 namespace tavrin::app {
-namespace {
-
-// SIGTERM and SIGINT end the program through the same shutdown sequence as Exit.
-int stopSignalPipe[2] = {-1, -1};
-
-void OnStopSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(stopSignalPipe[1], &byte, 1);
-}
-
-}  // namespace
 
 CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
     : ui::CBaseDialog(nullptr, app.Paths().mainSkinFile, app.Paths().skinFolder)
@@ -297,16 +284,15 @@ void CTavrinDlg::CloseDown()
 
 void CTavrinDlg::WatchStopSignals()
 {
-    if (stopSignalPipe[0] < 0 && ::pipe2(stopSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    // SIGTERM and SIGINT end the program through the same shutdown sequence as Exit.
+    const int stop = platform::WatchStopSignals();
+    if (stop < 0)
         return;
-    stopNotifier_ = new QSocketNotifier(stopSignalPipe[0], QSocketNotifier::Read, this);
+    stopNotifier_ = new QSocketNotifier(stop, QSocketNotifier::Read, this);
     connect(stopNotifier_, &QSocketNotifier::activated, this, [this] {
-        char drained[16];
-        while (::read(stopSignalPipe[0], drained, sizeof drained) > 0) { }
+        platform::DrainStopSignals();
         CloseDown();
     });
-    std::signal(SIGTERM, OnStopSignal);
-    std::signal(SIGINT, OnStopSignal);
 }
 
 void CTavrinDlg::OnPresenceNotification(std::uint32_t presence)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "emulator_server.h"
+#include "platform/stop_signals.h"
 #include "state_file.h"
 #include "unix_socket.h"
 
@@ -33,14 +34,6 @@ constexpr const char* kUsage
       "  fault clear\n";
 
 static_assert(kStateFileLimit == std::size_t{4} << 20, "the usage text gives the state file's limit");
-
-int stopPipe[2] = {-1, -1};
-
-void OnStopSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(stopPipe[1], &byte, 1);
-}
 
 bool ParseModes(const std::string& text, std::vector<std::uint8_t>& modes)
 {
@@ -171,12 +164,11 @@ int RunEmulator(int argc, char** argv)
     }
     if (!server.SaveState())
         return 1;
-    if (::pipe2(stopPipe, O_CLOEXEC) != 0)
+    const int stop = tavrin::platform::WatchStopSignals();
+    if (stop < 0)
         return 1;
-    std::signal(SIGTERM, OnStopSignal);
-    std::signal(SIGINT, OnStopSignal);
     std::signal(SIGPIPE, SIG_IGN);
-    server.Run(stopPipe[0]);
+    server.Run(stop);
     return server.SaveState() ? 0 : 1;
 }
 
