@@ -38,22 +38,22 @@ int CTavrinApp::InitInstance(const QStringList& arguments)
             "working file have nowhere private to go\n");
         return 0;
     }
-    // 1. The framework's settings of this company and application.
+    // The framework's settings of this company and application.
     settings_ = profiles::FrameworkSettings(config + "/" + kSettingsCompany + "/" + kApplicationTitle + ".ini");
-    // 2. Paths from the executable's own place.
+    // Paths from the executable's own place.
     paths_ = BuildPathTable(platform::ExecutableFolder() + "/" + kApplicationTitle);
     texts_ = model::LanguageTexts(paths_.base, settingsKey_, platform::SystemLanguageId());
-    // 3. The settings key; without it the settings fall back to their defaults.
+    // The settings key; without it the settings fall back to their defaults.
     settingsKey_.Open(config + "/" + kSettingsKeyName + "/registry.ini");
-    // 4. The two copies of the profile data and their locks live as long as this object.
-    // 5. The main window and its modal run.
+    // The two copies of the profile data and their locks live as long as this object.
+    // The main window and its modal run.
     int exitCode = 0;
     {
         CTavrinDlg window(*this, arguments);
         if (!window.EndProcessRequested())
             exitCode = window.RunModal();
     }
-    // 17. The window is gone; the data and its locks go with this object.
+    // The window is gone; the data and its locks go with this object.
     return exitCode;
 }
 

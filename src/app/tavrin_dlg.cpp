@@ -28,7 +28,7 @@ CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
     })
 {
     setProperty("tavrinWindowTag", QVariant::fromValue<quint32>(kMainWindowTag));
-    // 7. The command line and the single instance.
+    // The command line and the single instance.
     ScanCommandLine(arguments);
     if (endProcess_)
         return;
@@ -36,7 +36,7 @@ CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
     if (endProcess_)
         return;
     platform::LaunchDetached(app_.Paths().backgroundProgram);
-    // 8.
+    // Nothing is waiting to be applied yet.
     settingsModified_ = false;
 }
 
@@ -102,9 +102,9 @@ int CTavrinDlg::RunModal()
 
 bool CTavrinDlg::OnInitDialog()
 {
-    // 9.
+    // Presence workers wait for this until the window has started up.
     windowReady_ = false;
-    // 10. The service library; any failure ends the process silently.
+    // The service library; any failure ends the process silently.
     std::string folder = app_.Paths().base;
     if (!folder.empty() && folder.back() == '/')
         folder.pop_back();
@@ -113,7 +113,7 @@ bool CTavrinDlg::OnInitDialog()
         Trace("the service library could not be bound");
         return false;
     }
-    // 12. The device link, the reads, the keyboard count and the presence worker.
+    // The device link, the reads, the keyboard count and the presence worker.
     session_
         = std::make_unique<device::DeviceSession>(std::move(binding.service), std::make_unique<device::SystemTimer>());
     activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
@@ -128,9 +128,9 @@ bool CTavrinDlg::OnInitDialog()
     presence_->Start(static_cast<std::uint32_t>(std::max(count, 0)));
     if (count <= 0)
         shownOnce_ = true;
-    // 13.
+    // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
-    // 14. The skin's pictures and the layout, the paths that need the skin and the documents
+    // The skin's pictures and the layout, the paths that need the skin and the documents
     // folder, the window tag, the key events.
     if (!LayOutFromSkin())
         return false;
@@ -139,7 +139,7 @@ bool CTavrinDlg::OnInitDialog()
     if (events < kKeyEventCount)
         std::fprintf(stderr, "tavrin: only %d of the %d key events could be made (names held by another user?)\n",
             events, kKeyEventCount);
-    // 15.
+    // The tray icon and the hiding come with MSG_INIT, once the loop runs; the labels now.
     PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
     HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
     return true;
@@ -265,14 +265,14 @@ void CTavrinDlg::CloseDown()
         return;
     closed_ = true;
     hide();
-    // 1. Child windows. 2. The instance lock. 3. The key events. 4. The modified state.
+    // Child windows, the instance lock, the key events, the unapplied state.
     if (noKeyboardBox_)
         noKeyboardBox_->close();
     instanceServer_.Close();
     instanceLock_.Release();
     keyEvents_.Close();
     settingsModified_ = false;
-    // 6. The skin's pictures.
+    // The skin's pictures.
     ReleasePictures();
     // The library's threads stay (the library is not ended); they find nothing to call any more.
     device::InstallNotificationTargets(nullptr, nullptr);
