@@ -58,7 +58,7 @@ std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chro
         = std::make_unique<device::DeviceSession>(std::move(binding.service), std::make_unique<device::SystemTimer>());
     session_->RegisterDeviceReads(*this);
     activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
-    download_ = std::make_unique<model::MacroDownload>(session_->Commands(), *activeProfile_, defaults_, messages_);
+    download_ = std::make_unique<profiles::MacroDownload>(session_->Commands(), *activeProfile_, defaults_, messages_);
     transfer_ = std::make_unique<profiles::ProfileTransfer>(
         session_->Commands(), *activeProfile_, defaults_, *download_, messages_);
     // The library finds keyboards on its own threads; give it a moment after starting.

@@ -11,7 +11,7 @@
 #include "device/device_memory.h"
 #include "device/device_session.h"
 #include "model/key_assignment.h"
-#include "model/macro_download.h"
+#include "profiles/macro_download.h"
 #include "profiles/active_profile.h"
 #include "profiles/profile_transfer.h"
 
@@ -43,7 +43,7 @@ private:
     std::unique_ptr<device::DeviceSession> session_;
     std::unique_ptr<profiles::ActiveProfile> activeProfile_;
     model::DefaultKeyBlock defaults_;
-    std::unique_ptr<model::MacroDownload> download_;
+    std::unique_ptr<profiles::MacroDownload> download_;
     std::unique_ptr<profiles::ProfileTransfer> transfer_;
     std::array<std::uint8_t, device::kDeviceInfoSize> info_{};
 };

@@ -70,8 +70,13 @@ std::string ToolFolder()
 // English texts from the language file beside the tool; the settings are never consulted.
 const model::LanguageTexts& EnglishTexts()
 {
-    static profiles::SettingsKey unused;
-    static const model::LanguageTexts texts(ToolFolder() + "/", unused, model::kDefaultLanguage);
+    class English final : public model::LanguageIdStore {
+    public:
+        std::uint32_t StoredLanguageId() override { return model::kDefaultLanguage; }
+        void StoreLanguageId(std::uint32_t) override { }
+    };
+    static English english;
+    static const model::LanguageTexts texts(ToolFolder() + "/", english, model::kDefaultLanguage);
     return texts;
 }
 

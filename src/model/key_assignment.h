@@ -15,10 +15,6 @@
 #include "model/key_table.h"
 #include "model/macro_record.h"
 
-namespace tavrin::profiles {
-struct ProfileData;
-}
-
 namespace tavrin::model {
 
 using KeyBlockRecords = std::span<const KeyRecord, kRecordsPerBlock>;
@@ -64,18 +60,5 @@ KeyBlockBytes EncodeKeyBlock(KeyBlockRecords records, const MacroList& macros, c
 // Fills a block of 512 records from a key block read from the keyboard.
 void DecodeKeyBlock(
     const KeyBlockBytes& block, std::span<KeyRecord, kRecordsPerBlock> records, const KeyBlockBytes& defaults);
-
-// Writes one record of the working copy (and its text, for kinds 3 and 6). The colour-key flag
-// and the reserved word are kept.
-void StoreAssignment(profiles::ProfileData& working, int profile, std::size_t record, std::uint16_t kind,
-    std::uint16_t aux, std::uint32_t value, std::optional<std::u16string> text);
-
-// Zeroes the records of the 104 picture keys and of the nine G keys of `bank` in the profile's
-// block; their texts stay in the text table.
-void ClearProfileAssignments(profiles::ProfileData& working, int profile, int bank);
-
-// Whether a record of kind 4 plays the macro with that id: the records from the active profile's
-// block on, skipping its first G-key record. An unknown profile (-1) examines from block 0.
-bool KeysPlayingMacro(profiles::ProfileData& working, int activeProfile, std::uint16_t macroId);
 
 }  // namespace tavrin::model

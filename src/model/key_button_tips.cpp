@@ -7,17 +7,16 @@
 #include "model/language_texts.h"
 #include "model/text_encoding.h"
 #include "platform/private_profile.h"
-#include "profiles/profile_data.h"
 
 namespace tavrin::model {
-namespace {
-
-std::string GName(int gIndex)
+std::string GTipName(int gIndex)
 {
     char name[16];
     std::snprintf(name, sizeof name, "Y%d", gIndex + 1);
     return name;
 }
+
+namespace {
 
 std::string MacroNameOf(const MacroList& macros, std::uint32_t id)
 {
@@ -55,29 +54,12 @@ std::string KeyTip(const std::string& name, const KeyRecord& record, const Macro
     return platform::CutToUtf16Units(tip, kTipUnits);
 }
 
-std::vector<ButtonLook> KeyButtonLooks(profiles::ProfileData& working, int profile, int bank, LanguageTexts& texts)
-{
-    std::vector<ButtonLook> looks;
-    std::lock_guard lock(working.lock);
-    for (int g = 0; g < static_cast<int>(kGKeyCount); ++g) {
-        const KeyRecord& record = working.Record(profile, GRecord(g, bank));
-        looks.push_back(
-            {GButtonId(g).value_or(0), record.kind != KIND_DEFAULT, KeyTip(GName(g), record, working.macros, texts)});
-    }
-    for (const KeyButton& button : KeyButtonsInOrder()) {
-        const KeyRecord& record = working.Record(profile, IndexFromCode(button.code));
-        looks.push_back({button.controlId, record.kind != KIND_DEFAULT,
-            KeyTip(DisplayedName(button.code, texts), record, working.macros, texts)});
-    }
-    return looks;
-}
-
 ButtonLook UnassignedLook(std::uint16_t keyCodeOrGRecord, int bank, LanguageTexts& texts)
 {
     const std::size_t first = GRecord(0, bank);
     if (keyCodeOrGRecord >= first && keyCodeOrGRecord < first + kGKeyCount) {
         const int g = static_cast<int>(keyCodeOrGRecord - first);
-        return {GButtonId(g).value_or(0), false, GName(g)};
+        return {GButtonId(g).value_or(0), false, GTipName(g)};
     }
     for (const KeyButton& button : KeyButtonsInOrder())
         if (button.code == keyCodeOrGRecord)

@@ -10,10 +10,6 @@
 #include "model/key_table.h"
 #include "model/macro_record.h"
 
-namespace tavrin::profiles {
-struct ProfileData;
-}
-
 namespace tavrin::model {
 
 class LanguageTexts;
@@ -26,12 +22,11 @@ struct ButtonLook {
     std::string tip;
 };
 
+// The name a G button's tip starts with: "Y" and its number from 1.
+std::string GTipName(int gIndex);
+
 // The tip of a key (its displayed name) or of G index g ("Y%d"), for its record.
 std::string KeyTip(const std::string& name, const KeyRecord& record, const MacroList& macros, LanguageTexts& texts);
-
-// The nine G buttons (records of `bank`) and then the 104 key buttons in the button order, for
-// block `profile` of the working copy, read under its lock.
-std::vector<ButtonLook> KeyButtonLooks(profiles::ProfileData& working, int profile, int bank, LanguageTexts& texts);
 
 // One button shown unassigned: a key button by key code, or a G button by its record number
 // (256-273).

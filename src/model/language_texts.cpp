@@ -92,11 +92,11 @@ std::string LanguageFilePath(const std::string& folder, std::uint32_t id)
 
 std::uint32_t LanguageTexts::LanguageId()
 {
-    const std::uint32_t stored = settings_->ReadNumber(kLanguageValueName, 0);
+    const std::uint32_t stored = settings_->StoredLanguageId();
     if (stored != 0)
         return stored;
     const std::uint16_t chosen = ChooseLanguage(systemLanguage_);
-    settings_->WriteNumber(kLanguageValueName, chosen);
+    settings_->StoreLanguageId(chosen);
     return chosen;
 }
 

@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "profiles/settings_store.h"
-
 namespace tavrin::model {
 
 // Language index → language identifier. The seventh identifier is reachable by index 6 only.
@@ -26,11 +24,20 @@ int LanguageIndexOf(std::uint32_t id);
 // "Lang%04X.ini" in `folder` (which ends with a separator).
 std::string LanguageFilePath(const std::string& folder, std::uint32_t id);
 
+// Where the chosen language is kept between runs (in the program, the settings key).
+class LanguageIdStore {
+public:
+    virtual ~LanguageIdStore() = default;
+    // The stored identifier, 0 when none is stored yet.
+    virtual std::uint32_t StoredLanguageId() = 0;
+    virtual void StoreLanguageId(std::uint32_t id) = 0;
+};
+
 class LanguageTexts {
 public:
     // `folder` is the executable's folder with a trailing separator; `systemLanguage` the user's
     // language as a Windows identifier.
-    LanguageTexts(std::string folder, profiles::SettingsKey& settings, std::uint16_t systemLanguage)
+    LanguageTexts(std::string folder, LanguageIdStore& settings, std::uint16_t systemLanguage)
         : folder_(std::move(folder))
         , settings_(&settings)
         , systemLanguage_(systemLanguage)
@@ -56,7 +63,7 @@ public:
 
 private:
     std::string folder_;
-    profiles::SettingsKey* settings_;
+    LanguageIdStore* settings_;
     std::uint16_t systemLanguage_;
 };
 

@@ -20,7 +20,7 @@ KeyboardReadResult FailedRead(KeyboardReadStep step, int device = device::kDevic
     return result;
 }
 
-std::string KeyboardState(const model::DownloadResult& download)
+std::string KeyboardState(const DownloadResult& download)
 {
     return download.keyboardChanged ? "the keyboard may hold part of it" : "the keyboard is unchanged";
 }
@@ -67,7 +67,7 @@ std::string DescribeApply(const ApplyResult& result)
     if (result.Succeeded())
         return "applied";
     if (!result.download.Succeeded())
-        return "Writing to the keyboard failed (" + model::DescribeDownload(result.download) + "); "
+        return "Writing to the keyboard failed (" + DescribeDownload(result.download) + "); "
             + KeyboardState(result.download) + ", and " + WorkingFileState(result.workingFile) + ".";
     return "The keyboard holds the changes, but " + WorkingFileState(result.workingFile) + ".";
 }
@@ -77,7 +77,7 @@ std::string DescribeRestoreFailure(const RestoreResult& result)
     const std::string workingFile = result.workingFile == WorkingFileSave::Saved
         ? "the working file now holds the file's contents while the keyboard may not"
         : WorkingFileState(result.workingFile);
-    return "writing to the keyboard failed (" + model::DescribeDownload(result.download) + "); "
+    return "writing to the keyboard failed (" + DescribeDownload(result.download) + "); "
         + (result.download.keyboardChanged ? "its profiles may be partly written" : "the keyboard is unchanged") + "; "
         + workingFile;
 }
@@ -137,13 +137,13 @@ KeyboardReadResult ProfileTransfer::ReadKeyboardToFile(const std::string& path, 
     return result;
 }
 
-model::DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
+DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
 {
     std::lock_guard workingLock(working.lock);
     std::lock_guard appliedLock(applied.lock);
     ClearProfileData(applied);
     if (!working.hasKeyArea)
-        return model::FailedDownload(model::DownloadStep::NoData);
+        return FailedDownload(DownloadStep::NoData);
     try {
         // Packing first gives the snapshot's text records the offsets its texts would have in a file.
         PackTexts(working);
@@ -156,7 +156,7 @@ model::DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, Pr
         WriteFileHeader(applied.fileHeader, static_cast<std::uint16_t>(applied.macros.size()), applied.textBytes);
     } catch (const std::bad_alloc&) {
         ClearProfileData(applied);
-        return model::FailedDownload(model::DownloadStep::Memory);
+        return FailedDownload(DownloadStep::Memory);
     }
     return download_.DownloadKeysAndMacros(working, applied, allProfiles);
 }

@@ -8,9 +8,9 @@
 
 #include "device/device_commands.h"
 #include "model/key_assignment.h"
-#include "model/macro_download.h"
 #include "model/user_messages.h"
 #include "profiles/active_profile.h"
+#include "profiles/macro_download.h"
 #include "profiles/profile_data.h"
 #include "profiles/working_file.h"
 
@@ -38,14 +38,14 @@ enum class RestoreOutcome {
 
 struct RestoreResult {
     RestoreOutcome outcome = RestoreOutcome::Rejected;
-    model::DownloadResult download;                          // when the file was accepted
+    DownloadResult download;                                 // when the file was accepted
     WorkingFileSave workingFile = WorkingFileSave::Missing;  // what became of the working file
 };
 
 // The main window's Apply: the working file saved and the active profile written.
 struct ApplyResult {
     WorkingFileSave workingFile = WorkingFileSave::Missing;
-    model::DownloadResult download;
+    DownloadResult download;
     // Apply stays enabled unless both happened.
     bool Succeeded() const { return workingFile == WorkingFileSave::Saved && download.Succeeded(); }
 };
@@ -56,7 +56,7 @@ std::string DescribeRestoreFailure(const RestoreResult& result);
 class ProfileTransfer {
 public:
     ProfileTransfer(device::DeviceCommands& commands, ActiveProfile& activeProfile, model::DefaultKeyBlock& defaults,
-        model::MacroDownload& download, model::UserMessages& messages)
+        MacroDownload& download, model::UserMessages& messages)
         : commands_(commands)
         , activeProfile_(activeProfile)
         , defaults_(defaults)
@@ -74,7 +74,7 @@ public:
 
     // Snapshots the working copy into the applied copy and downloads it: the active profile's keys,
     // or all three profiles', with the macros. Takes the working lock, then the applied one.
-    model::DownloadResult ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles);
+    DownloadResult ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles);
 
     // Apply: saves the working file (when it exists), then writes the active profile; both run.
     ApplyResult Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile);
@@ -96,7 +96,7 @@ private:
     device::DeviceCommands& commands_;
     ActiveProfile& activeProfile_;
     model::DefaultKeyBlock& defaults_;
-    model::MacroDownload& download_;
+    MacroDownload& download_;
     model::UserMessages& messages_;
 };
 

@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "model/language_texts.h"
+
 namespace tavrin::profiles {
 
 // A key of numbers and strings kept in a file, with the rules of the registry key it stands for:
 // a value of the wrong type reads as missing. The file is created on the first write.
-class SettingsKey {
+class SettingsKey final : public model::LanguageIdStore {
 public:
     // Makes sure the key's folder exists; false leaves the key unusable, and reads then give their
     // defaults without writing.
@@ -23,6 +25,10 @@ public:
     std::uint32_t ReadNumber(std::string_view name, std::uint32_t fallback);
     bool WriteNumber(std::string_view name, std::uint32_t value);
     bool WriteString(std::string_view name, std::string_view value);
+
+    // The language is the number "dwLanguageId" (0 when missing, which is then written).
+    std::uint32_t StoredLanguageId() override { return ReadNumber(model::kLanguageValueName, 0); }
+    void StoreLanguageId(std::uint32_t id) override { WriteNumber(model::kLanguageValueName, id); }
 
 private:
     std::string path_;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/device_session.h"
-#include "model/macro_download.h"
+#include "profiles/macro_download.h"
 #include "profiles/profile_data.h"
 #include "state_file.h"
 #include "support/attached_link.h"
@@ -13,6 +13,9 @@
 namespace tavrin::model {
 namespace {
 
+using profiles::kMacroNamesDropped;
+using profiles::kMacroSpaceExceeded;
+using profiles::MacroDownload;
 using testing::RecordedMessages;
 
 void CopyInto(profiles::ProfileData& target, const profiles::ProfileData& source)

@@ -25,7 +25,7 @@ protected:
         const std::string failure = attached_.Attach();
         ASSERT_TRUE(failure.empty()) << failure;
         activeProfile_ = std::make_unique<ActiveProfile>(attached_.Commands());
-        download_ = std::make_unique<model::MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
+        download_ = std::make_unique<profiles::MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
         download_->SetCapacity(16384);
         transfer_ = std::make_unique<ProfileTransfer>(
             attached_.Commands(), *activeProfile_, defaults_, *download_, messages_);
@@ -56,7 +56,7 @@ protected:
     testing::RecordedMessages messages_;
     model::DefaultKeyBlock defaults_;
     std::unique_ptr<ActiveProfile> activeProfile_;
-    std::unique_ptr<model::MacroDownload> download_;
+    std::unique_ptr<profiles::MacroDownload> download_;
     std::unique_ptr<ProfileTransfer> transfer_;
     std::unique_ptr<ProfileData> working_ = std::make_unique<ProfileData>();
     std::unique_ptr<ProfileData> applied_ = std::make_unique<ProfileData>();

@@ -1,4 +1,5 @@
 #include "model/assignable_functions.h"
+#include "profiles/settings_store.h"
 
 #include <gtest/gtest.h>
 

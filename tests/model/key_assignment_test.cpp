@@ -5,9 +5,14 @@
 
 #include "model/assignable_functions.h"
 #include "profiles/profile_data.h"
+#include "profiles/working_copy_edits.h"
 
 namespace tavrin::model {
 namespace {
+
+using profiles::ClearProfileAssignments;
+using profiles::KeysPlayingMacro;
+using profiles::StoreAssignment;
 
 using Records = std::array<KeyRecord, kRecordsPerBlock>;
 

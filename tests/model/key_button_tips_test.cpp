@@ -4,10 +4,14 @@
 
 #include "model/language_texts.h"
 #include "model/text_encoding.h"
+#include "profiles/key_button_looks.h"
 #include "profiles/profile_data.h"
+#include "profiles/settings_store.h"
 
 namespace tavrin::model {
 namespace {
+
+using profiles::KeyButtonLooks;
 
 class KeyButtonTipsTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #include "model/key_table.h"
+#include "profiles/settings_store.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -7,6 +7,7 @@
 
 #include "model/language_texts.h"
 #include "platform/atomic_file.h"
+#include "profiles/settings_store.h"
 
 namespace tavrin::model {
 namespace {

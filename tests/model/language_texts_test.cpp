@@ -1,4 +1,5 @@
 #include "model/language_texts.h"
+#include "profiles/settings_store.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

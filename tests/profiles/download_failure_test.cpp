@@ -4,8 +4,8 @@
 
 #include "../device/fake_keyboard.h"
 #include "device/result_codes.h"
-#include "model/macro_download.h"
 #include "profiles/active_profile.h"
+#include "profiles/macro_download.h"
 #include "profiles/profile_data.h"
 #include "support/recorded_messages.h"
 #include "support/sample_profile.h"
@@ -25,6 +25,11 @@ using device::CMD_END;
 using device::CMD_READ_SETTINGS;
 using device::CMD_WRITE_KEYMAP;
 using device::CMD_WRITE_MACROS;
+using profiles::DescribeDownload;
+using profiles::DownloadResult;
+using profiles::DownloadStep;
+using profiles::FailedDownload;
+using profiles::MacroDownload;
 using testing::Answer;
 
 class DownloadFailureTest : public ::testing::Test {

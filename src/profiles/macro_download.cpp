@@ -1,11 +1,13 @@
-#include "model/macro_download.h"
+#include "profiles/macro_download.h"
 
 #include "device/device_identity.h"
 #include "device/result_codes.h"
 #include "model/little_endian.h"
 #include "profiles/profile_data.h"
 
-namespace tavrin::model {
+namespace tavrin::profiles {
+
+using namespace tavrin::model;
 
 std::string DescribeDownload(const DownloadResult& result)
 {
@@ -37,8 +39,7 @@ std::string DescribeDownload(const DownloadResult& result)
     return "failed";
 }
 
-DownloadResult MacroDownload::DownloadKeysAndMacros(
-    profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles)
+DownloadResult MacroDownload::DownloadKeysAndMacros(ProfileData& working, ProfileData& applied, bool allProfiles)
 {
     constexpr int kProfiles = kRecordBlocks - 1;
     std::vector<std::uint8_t> block;
@@ -120,4 +121,4 @@ std::optional<MacroList> MacroDownload::ReadMacroBlock(std::u16string_view nameP
     return DecodeMacroBlock(block, namePrefix);
 }
 
-}  // namespace tavrin::model
+}  // namespace tavrin::profiles

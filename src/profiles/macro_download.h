@@ -14,10 +14,8 @@
 #include "profiles/active_profile.h"
 
 namespace tavrin::profiles {
-struct ProfileData;
-}
 
-namespace tavrin::model {
+struct ProfileData;
 
 // The two built-in messages of the download, shown as they stand.
 inline constexpr const char* kMacroSpaceExceeded
@@ -63,8 +61,8 @@ std::string DescribeDownload(const DownloadResult& result);
 
 class MacroDownload {
 public:
-    MacroDownload(device::DeviceCommands& commands, profiles::ActiveProfile& activeProfile, DefaultKeyBlock& defaults,
-        UserMessages& messages)
+    MacroDownload(device::DeviceCommands& commands, ActiveProfile& activeProfile, model::DefaultKeyBlock& defaults,
+        model::UserMessages& messages)
         : commands_(commands)
         , activeProfile_(activeProfile)
         , defaults_(defaults)
@@ -81,19 +79,18 @@ public:
     // under its lock (taken before the applied one). Succeeds only when every write of the bracket
     // succeeded: the first failure stops the writes, the end command still goes out so that the
     // keyboard leaves its transfer state, and the result names the step that failed.
-    DownloadResult DownloadKeysAndMacros(
-        profiles::ProfileData& working, profiles::ProfileData& applied, bool allProfiles);
+    DownloadResult DownloadKeysAndMacros(ProfileData& working, ProfileData& applied, bool allProfiles);
 
     // The keyboard's macros: an empty list when it holds none, nothing when a read fails. Records
     // without a name get `namePrefix` and their position + 1.
-    std::optional<MacroList> ReadMacroBlock(std::u16string_view namePrefix);
+    std::optional<model::MacroList> ReadMacroBlock(std::u16string_view namePrefix);
 
 private:
     device::DeviceCommands& commands_;
-    profiles::ActiveProfile& activeProfile_;
-    DefaultKeyBlock& defaults_;
-    UserMessages& messages_;
+    ActiveProfile& activeProfile_;
+    model::DefaultKeyBlock& defaults_;
+    model::UserMessages& messages_;
     std::atomic<std::uint32_t> capacity_{0};
 };
 
-}  // namespace tavrin::model
+}  // namespace tavrin::profiles
