@@ -11,7 +11,6 @@
 #include "app/window_messages.h"
 #include "platform/process_launch.h"
 #include "platform/stop_signals.h"
-#include "platform/tolvex_binding.h"
 #include "platform/user_folders.h"
 #include "ui/png_button.h"
 #include "ui/skin_failure.h"
@@ -42,9 +41,8 @@ CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
 
 CTavrinDlg::~CTavrinDlg()
 {
-    device::InstallNotificationTargets(nullptr, nullptr);
-    if (presence_)
-        presence_->Stop();
+    if (keyboard_)
+        keyboard_->Stop();
 }
 
 void CTavrinDlg::ScanCommandLine(const QStringList& arguments)
@@ -108,24 +106,20 @@ bool CTavrinDlg::OnInitDialog()
     std::string folder = app_.Paths().base;
     if (!folder.empty() && folder.back() == '/')
         folder.pop_back();
-    platform::TolvexBinding binding = platform::BindTolvexLibrary(folder);
-    if (binding.result != platform::BindResult::Bound) {
+    std::string failure;
+    keyboard_ = profiles::KeyboardContext::Bind(folder, messages_, failure);
+    if (!keyboard_) {
         Trace("the service library could not be bound");
         return false;
     }
-    // The device link, the reads, the keyboard count and the presence worker.
-    session_
-        = std::make_unique<device::DeviceSession>(std::move(binding.service), std::make_unique<device::SystemTimer>());
-    activeProfile_ = std::make_unique<profiles::ActiveProfile>(session_->Commands());
-    activeProfile_->SetUnknown();
-    presence_ = std::make_unique<profiles::KeyboardPresence>(
+    // The reads, the keyboard count and the presence worker.
+    keyboard_->RegisterDeviceReads([this](std::uint16_t code) { OnConsumerCode(code); });
+    const int count = keyboard_->KeyboardCount();
+    keyboard_->StartPresence(
         profiles::KeyboardPresence::Window{[this] { return WindowReady(); },
             [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); },
             [](std::uint32_t presence) { Trace(presence != 0 ? "keyboard present" : "keyboard absent"); }},
         shownOnce_);
-    session_->RegisterDeviceReads(*this);
-    const int count = session_->KeyboardCount();
-    presence_->Start(static_cast<std::uint32_t>(std::max(count, 0)));
     if (count <= 0)
         shownOnce_ = true;
     // The working copy starts as it was loaded: nothing to apply.
@@ -175,7 +169,7 @@ bool CTavrinDlg::LayOutFromSkin()
         button->setText(kSwitchToColourKeys);
     // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
     // active profile happen on worker threads too.
-    activeProfile_->SetWorkingModeObserver([this](bool shown) {
+    keyboard_->Active().SetWorkingModeObserver([this](bool shown) {
         QMetaObject::invokeMethod(
             this,
             [this, shown] {
@@ -220,7 +214,7 @@ void CTavrinDlg::OnOpen()
 {
     if (closed_)
         return;
-    if (presence_ && presence_->LastPresence() != 0) {
+    if (keyboard_ && keyboard_->Presence() && keyboard_->Presence()->LastPresence() != 0) {
         Trace("MSG_OPEN shown");
         show();
         raise();
@@ -275,9 +269,8 @@ void CTavrinDlg::CloseDown()
     // The skin's pictures.
     ReleasePictures();
     // The library's threads stay (the library is not ended); they find nothing to call any more.
-    device::InstallNotificationTargets(nullptr, nullptr);
-    if (presence_)
-        presence_->Stop();
+    if (keyboard_)
+        keyboard_->Stop();
     Trace("closed down");
     loop_.quit();
 }
@@ -293,12 +286,6 @@ void CTavrinDlg::WatchStopSignals()
         platform::DrainStopSignals();
         CloseDown();
     });
-}
-
-void CTavrinDlg::OnPresenceNotification(std::uint32_t presence)
-{
-    if (presence_)
-        presence_->Start(presence);
 }
 
 void CTavrinDlg::OnConsumerCode(std::uint16_t)

@@ -10,13 +10,12 @@
 #include <memory>
 
 #include "app/instance_channel.h"
-#include "device/device_session.h"
 #include "platform/instance_lock.h"
 #include "platform/named_events.h"
-#include "profiles/active_profile.h"
-#include "profiles/keyboard_presence.h"
+#include "profiles/keyboard_context.h"
 #include "ui/base_dialog.h"
 #include "ui/main_window_skin.h"
+#include "ui/message_box_messages.h"
 
 class QMessageBox;
 class QSocketNotifier;
@@ -31,7 +30,7 @@ inline constexpr int kKeyEventCount = 208;
 // The switch button's label while key clicks open the assignment editor.
 inline constexpr const char* kSwitchToColourKeys = "Switch to the color keys mode";
 
-class CTavrinDlg : public ui::CBaseDialog, private device::DeviceEventSink {
+class CTavrinDlg : public ui::CBaseDialog {
     Q_OBJECT
 public:
     // The command line, the single-instance check and the background program. A second instance
@@ -70,8 +69,8 @@ private:
     void OnLanguage(int languageIndex);
     void WatchStopSignals();
 
-    void OnPresenceNotification(std::uint32_t presence) override;
-    void OnConsumerCode(std::uint16_t code) override;
+    // A code the keyboard sent on its own, on the library's thread.
+    void OnConsumerCode(std::uint16_t code);
 
     CTavrinApp& app_;
     std::string runtimeFolder_;  // empty when no private one exists
@@ -85,9 +84,8 @@ private:
     platform::InstanceLock instanceLock_;
     InstanceServer instanceServer_;
     platform::NamedEvents keyEvents_;
-    std::unique_ptr<device::DeviceSession> session_;
-    std::unique_ptr<profiles::ActiveProfile> activeProfile_;
-    std::unique_ptr<profiles::KeyboardPresence> presence_;
+    ui::MessageBoxMessages messages_{this};
+    std::unique_ptr<profiles::KeyboardContext> keyboard_;
     QPointer<QMessageBox> noKeyboardBox_;
     QSocketNotifier* stopNotifier_ = nullptr;
     std::unique_ptr<ui::MainWindowSkin> skin_;

@@ -1,0 +1,113 @@
+#include "profiles/keyboard_context.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "device/device_identity.h"
+#include "device/result_codes.h"
+#include "platform/tolvex_binding.h"
+
+namespace tavrin::profiles {
+
+KeyboardContext::KeyboardContext(std::unique_ptr<device::DeviceService> service,
+    std::unique_ptr<device::TransactionTimer> timer, model::UserMessages& messages)
+    : session_(std::make_unique<device::DeviceSession>(std::move(service), std::move(timer)))
+    , active_(session_->Commands())
+    , download_(session_->Commands(), active_, defaults_, messages)
+    , transfer_(session_->Commands(), active_, defaults_, download_, messages)
+{
+    active_.SetUnknown();
+}
+
+void KeyboardContext::Stop()
+{
+    // No call of the callback may reach the presence handling or the session once they go.
+    device::InstallNotificationTargets(nullptr, nullptr);
+    if (presence_)
+        presence_->Stop();
+}
+
+std::unique_ptr<KeyboardContext> KeyboardContext::Bind(
+    const std::string& libraryFolder, model::UserMessages& messages, std::string& failure)
+{
+    platform::TolvexBinding binding = platform::BindTolvexLibrary(libraryFolder);
+    switch (binding.result) {
+    case platform::BindResult::Bound:
+        return std::make_unique<KeyboardContext>(
+            std::move(binding.service), std::make_unique<device::SystemTimer>(), messages);
+    case platform::BindResult::MissingLibrary:
+        failure = "cannot load " + binding.detail;
+        break;
+    case platform::BindResult::MissingExport:
+        failure = "libTolvex.so lacks " + binding.detail;
+        break;
+    case platform::BindResult::InitFailed:
+        failure = "the keyboard service did not start";
+        break;
+    }
+    return nullptr;
+}
+
+void KeyboardContext::RegisterDeviceReads(std::function<void(std::uint16_t)> consumerCodes)
+{
+    consumerCodes_ = std::move(consumerCodes);
+    session_->RegisterDeviceReads(*this);
+}
+
+void KeyboardContext::StartPresence(KeyboardPresence::Window window, std::atomic<bool>& shownOnce)
+{
+    presence_ = std::make_unique<KeyboardPresence>(std::move(window), shownOnce);
+    presenceStarted_ = true;
+    presence_->Start(static_cast<std::uint32_t>(std::max(KeyboardCount(), 0)));
+}
+
+int KeyboardContext::KeyboardCount()
+{
+    return session_->KeyboardCount();
+}
+
+bool KeyboardContext::WaitForKeyboard(std::chrono::milliseconds wait)
+{
+    // The library finds keyboards on its own threads; give it a moment after starting.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (KeyboardCount() <= 0) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string KeyboardContext::ReadArrivalState()
+{
+    const device::ReplyCount before = session_->Link().CountReplies();
+    IdentityBlock identity{};
+    const int infoResult = Commands().ReadDeviceInfo(identity);
+    if (infoResult != device::kDeviceOk)
+        return "reading the keyboard's identity failed: " + device::DeviceResultText(infoResult);
+    model::KeyBlockBytes defaults{};
+    const int mapResult = Commands().ReadBaseKeyMap(defaults);
+    if (mapResult != device::kDeviceOk)
+        return "reading the keyboard's default key map failed: " + device::DeviceResultText(mapResult);
+    // Everything written later is encoded against this map: it must be the keyboard's own.
+    if (!session_->Link().RepliesCameInTurn(before))
+        return "the keyboard answered out of turn while its identity and default key map were read";
+    identity_ = identity;
+    download_.SetCapacity(device::MacroCapacityOf(identity_));
+    defaults_.Replace(defaults);
+    return {};
+}
+
+void KeyboardContext::OnPresenceNotification(std::uint32_t presence)
+{
+    if (presenceStarted_ && presence_)
+        presence_->Start(presence);
+}
+
+void KeyboardContext::OnConsumerCode(std::uint16_t code)
+{
+    if (consumerCodes_)
+        consumerCodes_(code);
+}
+
+}  // namespace tavrin::profiles
