@@ -24,7 +24,9 @@ class InstanceServer : public QObject {
 public:
     using Handler = std::function<std::uint32_t(const InstanceMessage&)>;
 
-    InstanceServer(Handler handler, QObject* parent = nullptr);
+    explicit InstanceServer(Handler handler = {}, QObject* parent = nullptr);
+    // Messages that come before a handler is set are answered 0.
+    void SetHandler(Handler handler) { handler_ = std::move(handler); }
     // Listens on `name` (a path in the user's runtime folder), replacing a socket left behind by
     // an instance that crashed. False when it cannot listen.
     bool Listen(const std::string& name);

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/start_up.h"
 #include "app/tavrin_dlg.h"
 #include "platform/executable_folder.h"
+#include "platform/process_launch.h"
 #include "platform/system_language.h"
 #include "platform/user_folders.h"
 #include "profiles/profile_file.h"
@@ -46,12 +48,25 @@ int CTavrinApp::InitInstance(const QStringList& arguments)
     // The settings key; without it the settings fall back to their defaults.
     settingsKey_.Open(config + "/" + kSettingsKeyName + "/registry.ini");
     // The two copies of the profile data and their locks live as long as this object.
-    // The main window and its modal run.
+    // The command line, the single instance and the background program, then the main window and
+    // its modal run.
+    StartUp startUp;
+    bool shownOnce = false;
+    if (!startUp.Claim(arguments, shownOnce))
+        return 0;
+    platform::LaunchDetached(paths_.backgroundProgram);
     int exitCode = 0;
     {
-        CTavrinDlg window(*this, arguments);
-        if (!window.EndProcessRequested())
-            exitCode = window.RunModal();
+        WindowOptions options;
+        options.shownOnce = shownOnce;
+        options.runtimeFolder = startUp.RuntimeFolder();
+        options.releaseStartUp = [&startUp] { startUp.Release(); };
+        CTavrinDlg window(*this, std::move(options));
+        startUp.Answer([&window](const InstanceMessage& message) {
+            return window.HandleMessage(message.number, message.wParam, message.lParam);
+        });
+        exitCode = window.RunModal();
+        startUp.Answer({});
     }
     // The window is gone; the data and its locks go with this object.
     return exitCode;

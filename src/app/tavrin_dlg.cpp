@@ -2,14 +2,12 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <unistd.h>
 
 #include "app/tavrin_app.h"
 #include "app/window_messages.h"
-#include "platform/process_launch.h"
 #include "platform/stop_signals.h"
 #include "platform/user_folders.h"
 #include "ui/png_button.h"
@@ -17,24 +15,15 @@
 
 namespace tavrin::app {
 
-CTavrinDlg::CTavrinDlg(CTavrinApp& app, const QStringList& arguments)
+CTavrinDlg::CTavrinDlg(CTavrinApp& app, WindowOptions options)
     : ui::CBaseDialog(nullptr, app.Paths().mainSkinFile, app.Paths().skinFolder)
     , app_(app)
-    , runtimeFolder_(platform::RuntimeFolder())
-    , instanceAddress_(platform::InstanceAddressFor(runtimeFolder_, kInstanceMutexName))
-    , instanceServer_([this](const InstanceMessage& message) {
-        return HandleMessage(message.number, message.wParam, message.lParam);
-    })
+    , options_(std::move(options))
+    , messages_(options_.messages ? *options_.messages : static_cast<model::UserMessages&>(boxes_))
+    , keyboard_(std::move(options_.keyboard))
 {
     setProperty("tavrinWindowTag", QVariant::fromValue<quint32>(kMainWindowTag));
-    // The command line and the single instance.
-    ScanCommandLine(arguments);
-    if (endProcess_)
-        return;
-    ClaimSingleInstance();
-    if (endProcess_)
-        return;
-    platform::LaunchDetached(app_.Paths().backgroundProgram);
+    shownOnce_ = options_.shownOnce;
     // Nothing is waiting to be applied yet.
     settingsModified_ = false;
 }
@@ -43,50 +32,6 @@ CTavrinDlg::~CTavrinDlg()
 {
     if (keyboard_)
         keyboard_->Stop();
-}
-
-void CTavrinDlg::ScanCommandLine(const QStringList& arguments)
-{
-    shownOnce_ = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString argument = arguments[i];
-        if (argument.compare("/Start", Qt::CaseInsensitive) == 0) {
-            shownOnce_ = true;
-        } else if (argument.compare("/Kill", Qt::CaseInsensitive) == 0) {
-            if (instanceAddress_ && SendInstanceMessage(instanceAddress_->socketPath, {MSG_KILL, MSG_KILL_CHECK, 0})) {
-                Trace("sent MSG_KILL");
-                endProcess_ = true;
-                return;
-            }
-        }
-    }
-}
-
-void CTavrinDlg::ClaimSingleInstance()
-{
-    if (!instanceAddress_) {
-        // A folder that others can enter would let them answer for us, or hold our lock.
-        std::fprintf(stderr,
-            "tavrin: no private runtime folder (XDG_RUNTIME_DIR unset or not this user's alone, and "
-            "/tmp/tavrin-%u taken): running without the single-instance check\n",
-            static_cast<unsigned>(::getuid()));
-        return;
-    }
-    if (instanceLock_.TryAcquire(instanceAddress_->lockPath)) {
-        if (instanceServer_.Listen(instanceAddress_->socketPath))
-            return;
-        // A lock without a server would let the next start run beside us: neither is kept.
-        instanceLock_.Release();
-        std::fprintf(stderr, "tavrin: cannot listen on %s (%s): not started, so that no second instance runs\n",
-            instanceAddress_->socketPath.c_str(), instanceServer_.ErrorString().c_str());
-        endProcess_ = true;
-        return;
-    }
-    if (SendInstanceMessage(instanceAddress_->socketPath, {MSG_OPEN, MSG_OPEN_CHECK, 0})) {
-        Trace("sent MSG_OPEN");
-        endProcess_ = true;
-    }
-    // Held, but nobody answers: start anyway and leave the lock alone.
 }
 
 int CTavrinDlg::RunModal()
@@ -107,7 +52,8 @@ bool CTavrinDlg::OnInitDialog()
     if (!folder.empty() && folder.back() == '/')
         folder.pop_back();
     std::string failure;
-    keyboard_ = profiles::KeyboardContext::Bind(folder, messages_, failure);
+    if (!keyboard_)
+        keyboard_ = profiles::KeyboardContext::Bind(folder, messages_, failure);
     if (!keyboard_) {
         Trace("the service library could not be bound");
         return false;
@@ -129,7 +75,8 @@ bool CTavrinDlg::OnInitDialog()
     if (!LayOutFromSkin())
         return false;
     CompletePathTable(app_.Paths(), platform::DocumentsFolder());
-    const int events = keyEvents_.Create(platform::SessionEventPrefix(kKeyEventPrefix, runtimeFolder_), kKeyEventCount);
+    const int events
+        = keyEvents_.Create(platform::SessionEventPrefix(kKeyEventPrefix, options_.runtimeFolder), kKeyEventCount);
     if (events < kKeyEventCount)
         std::fprintf(stderr, "tavrin: only %d of the %d key events could be made (names held by another user?)\n",
             events, kKeyEventCount);
@@ -222,13 +169,8 @@ void CTavrinDlg::OnOpen()
         return;
     }
     Trace("MSG_OPEN without a keyboard");
-    if (noKeyboardBox_)
-        return;
-    // Not modal to the caller: a second instance waiting for our answer must not wait for the user.
-    noKeyboardBox_ = new QMessageBox(QMessageBox::NoIcon, QString(),
-        QString::fromStdString(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT")), QMessageBox::Ok);
-    noKeyboardBox_->setAttribute(Qt::WA_DeleteOnClose);
-    noKeyboardBox_->open();
+    // Not waited for: a second instance waiting for our answer must not wait for the user.
+    messages_.Notify(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT"));
 }
 
 void CTavrinDlg::OnLanguage(int languageIndex)
@@ -260,10 +202,9 @@ void CTavrinDlg::CloseDown()
     closed_ = true;
     hide();
     // Child windows, the instance lock, the key events, the unapplied state.
-    if (noKeyboardBox_)
-        noKeyboardBox_->close();
-    instanceServer_.Close();
-    instanceLock_.Release();
+    boxes_.CloseNotification();
+    if (options_.releaseStartUp)
+        options_.releaseStartUp();
     keyEvents_.Close();
     settingsModified_ = false;
     // The skin's pictures.

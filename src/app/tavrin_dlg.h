@@ -7,41 +7,51 @@
 #include <QPointer>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <memory>
 
-#include "app/instance_channel.h"
-#include "platform/instance_lock.h"
 #include "platform/named_events.h"
 #include "profiles/keyboard_context.h"
 #include "ui/base_dialog.h"
 #include "ui/main_window_skin.h"
 #include "ui/message_box_messages.h"
 
-class QMessageBox;
 class QSocketNotifier;
 
 namespace tavrin::app {
 
 class CTavrinApp;
 
-inline constexpr const char* kInstanceMutexName = "Tavrin_Mutex_R2T";
 inline constexpr const char* kKeyEventPrefix = "Tavrin_Event_";
 inline constexpr int kKeyEventCount = 208;
 // The switch button's label while key clicks open the assignment editor.
 inline constexpr const char* kSwitchToColourKeys = "Switch to the color keys mode";
 
+// What the window is given: start-up's findings, and the seams a test may fill in.
+struct WindowOptions {
+    bool shownOnce = false;     // "/Start", or set later when no keyboard is there at start-up
+    std::string runtimeFolder;  // where the session's names come from
+    // The questions and messages; message boxes over the window when none is given.
+    model::UserMessages* messages = nullptr;
+    // The keyboard; the service library beside the program is bound at initialisation when none.
+    std::unique_ptr<profiles::KeyboardContext> keyboard;
+    // What start-up took (the instance channel and lock) is let go during the shutdown.
+    std::function<void()> releaseStartUp;
+};
+
 class CTavrinDlg : public ui::CBaseDialog {
     Q_OBJECT
 public:
-    // The command line, the single-instance check and the background program. A second instance
-    // (or "/Kill" reaching a running one) asks for the process to end here.
-    CTavrinDlg(CTavrinApp& app, const QStringList& arguments);
+    CTavrinDlg(CTavrinApp& app, WindowOptions options);
     ~CTavrinDlg() override;
 
-    bool EndProcessRequested() const { return endProcess_; }
     // Initialises the window and runs its loop until the shutdown sequence ends it. Returns the
     // exit code (0 also for a silent end of start-up).
     int RunModal();
+    // The initialisation alone, for tests that pump events themselves: binds the library (unless a
+    // keyboard context was given), follows the keyboard, lays the window out and queues MSG_INIT.
+    // False when start-up must end silently.
+    bool Initialise() { return OnInitDialog(); }
 
     // A private message, handled on the window's thread; always answers 0.
     std::uint32_t HandleMessage(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam);
@@ -62,8 +72,6 @@ public:
 private:
     bool OnInitDialog();
     bool LayOutFromSkin();
-    void ScanCommandLine(const QStringList& arguments);
-    void ClaimSingleInstance();
     void OnOpen();
     void OnInit();
     void OnLanguage(int languageIndex);
@@ -73,20 +81,16 @@ private:
     void OnConsumerCode(std::uint16_t code);
 
     CTavrinApp& app_;
-    std::string runtimeFolder_;  // empty when no private one exists
-    std::optional<platform::InstanceAddress> instanceAddress_;
-    bool endProcess_ = false;
+    WindowOptions options_;
     bool settingsModified_ = false;
     bool closed_ = false;
     std::atomic<bool> windowReady_{false};
     std::atomic<bool> shownOnce_{false};
 
-    platform::InstanceLock instanceLock_;
-    InstanceServer instanceServer_;
     platform::NamedEvents keyEvents_;
-    ui::MessageBoxMessages messages_{this};
+    ui::MessageBoxMessages boxes_{this};
+    model::UserMessages& messages_;
     std::unique_ptr<profiles::KeyboardContext> keyboard_;
-    QPointer<QMessageBox> noKeyboardBox_;
     QSocketNotifier* stopNotifier_ = nullptr;
     std::unique_ptr<ui::MainWindowSkin> skin_;
     QEventLoop loop_;

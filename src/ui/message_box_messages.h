@@ -1,6 +1,8 @@
-// The core's messages to the user as message boxes over a window.
+// The user's side of the core's questions: message boxes and file dialogs over a window. No window
+// shows a message box or a file dialog except through this.
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,12 +16,24 @@ public:
         : parent_(parent)
     {
     }
-    void SetParent(QWidget* parent) { parent_ = parent; }
-    // A box with an OK button, over the window when it is shown; on the window's thread only.
+    // All on the window's thread only.
     void ShowMessage(const std::string& text) override;
+    // One box at a time, not modal: a second Notify while it is open changes nothing.
+    void Notify(const std::string& text) override;
+    model::Answer Ask(const std::string& text) override;
+    std::optional<std::string> ChooseFileToOpen(const model::FileChoice& choice) override;
+    std::optional<std::string> ChooseFileToSave(const model::FileChoice& choice) override;
+    // Closes a notification that is still open.
+    void CloseNotification();
 
 private:
+    QWidget* Over() const;
+
     QPointer<QWidget> parent_;
+    QPointer<QMessageBox> notification_;
 };
+
+// "(*.tvn)|*.tvn|(*.*)|*.*||" as the file dialog's filter list.
+QString FileDialogFilter(const std::string& filter);
 
 }  // namespace tavrin::ui

@@ -1,0 +1,58 @@
+// The user-message seam answered by a test: answers and file names are given in advance, and
+// everything shown or asked is kept, in order.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/user_messages.h"
+
+namespace tavrin::testing {
+
+class AnsweredMessages final : public model::UserMessages {
+public:
+    void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    void Notify(const std::string& text) override { notified.push_back(text); }
+    model::Answer Ask(const std::string& text) override
+    {
+        asked.push_back(text);
+        return Next(answers_).value_or(model::Answer::No);
+    }
+    std::optional<std::string> ChooseFileToOpen(const model::FileChoice& choice) override
+    {
+        fileChoices.push_back(choice);
+        return Next(fileNames_);
+    }
+    std::optional<std::string> ChooseFileToSave(const model::FileChoice& choice) override
+    {
+        fileChoices.push_back(choice);
+        return Next(fileNames_);
+    }
+
+    // The next question's answer (No when none was given).
+    void SetNextAnswer(model::Answer answer) { answers_.push_back(answer); }
+    // The next file dialog's choice (cancelled when none was given).
+    void SetNextFileName(std::string path) { fileNames_.push_back(std::move(path)); }
+
+    std::vector<std::string> shown;
+    std::vector<std::string> notified;
+    std::vector<std::string> asked;
+    std::vector<model::FileChoice> fileChoices;
+
+private:
+    template<typename T> static std::optional<T> Next(std::deque<T>& queue)
+    {
+        if (queue.empty())
+            return std::nullopt;
+        T next = std::move(queue.front());
+        queue.pop_front();
+        return next;
+    }
+
+    std::deque<model::Answer> answers_;
+    std::deque<std::string> fileNames_;
+};
+
+}  // namespace tavrin::testing
