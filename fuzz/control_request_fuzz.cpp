@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tolvex::emu::Report request{};
     std::copy_n(data, std::min(size, request.size()), request.begin());
     if (size > 0 && (data[0] & 1) == 0)
-        tavrin::device::ComputeReportChecksum(request);
+        tolvex::emu::SealReport(request);
     const auto outcome = firmware.HandleControl(size > 64 ? std::span(data, size) : std::span(request.data(), size));
-    if (outcome.reply[0] != tavrin::device::kReportId)
+    if (outcome.reply[0] != tolvex::emu::kControlReportId)
         std::abort();
     return 0;
 }

@@ -243,17 +243,15 @@ void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::u
     const FaultDecision decision = faults_.Next();
     Report reply{};
     if (decision.fault == Fault::StatusError || decision.fault == Fault::StatusRange) {
-        reply = Firmware::ErrorReply(request,
-            decision.fault == Fault::StatusError ? tavrin::device::kStatusDeviceError
-                                                 : tavrin::device::kStatusOutOfRange);
+        reply = Firmware::ErrorReply(request, decision.fault == Fault::StatusError ? kStatusRefused : kStatusOutOfArea);
     } else {
         const Firmware::Outcome outcome = firmware_.HandleControl(request);
         if (outcome.memoryChanged)
             SaveState();
         reply = outcome.reply;
         if (decision.fault == Fault::WrongEcho) {
-            reply[3] ^= 0x80;
-            tavrin::device::ComputeReportChecksum(reply);
+            reply[kAtCommand] ^= 0x80;
+            SealReport(reply);
         }
     }
     ++requestsAnswered_;

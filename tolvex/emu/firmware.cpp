@@ -3,9 +3,6 @@
 #include <algorithm>
 
 namespace tolvex::emu {
-
-using namespace tavrin::device;
-
 namespace {
 
 Report Normalise(std::span<const std::uint8_t> request)
@@ -15,21 +12,14 @@ Report Normalise(std::span<const std::uint8_t> request)
     return frame;
 }
 
+// The reply echoes the request's command, length and address; the data and the sum come after.
 Report MakeReply(const Report& request, std::uint8_t status)
 {
     Report reply{};
-    reply[0] = kReportId;
-    reply[3] = request[3];
-    reply[4] = request[4];
-    reply[5] = request[5];
-    reply[6] = request[6];
-    reply[7] = status;
+    reply[kAtReportId] = kControlReportId;
+    std::copy(request.begin() + kAtCommand, request.begin() + kAtStatus, reply.begin() + kAtCommand);
+    reply[kAtStatus] = status;
     return reply;
-}
-
-void Seal(Report& reply)
-{
-    ComputeReportChecksum(reply);
 }
 
 }  // namespace
@@ -37,27 +27,27 @@ void Seal(Report& reply)
 Report Firmware::ErrorReply(std::span<const std::uint8_t> request, std::uint8_t status)
 {
     Report reply = MakeReply(Normalise(request), status);
-    Seal(reply);
+    SealReport(reply);
     return reply;
 }
 
-std::span<std::uint8_t> Firmware::Area(std::uint8_t command)
+std::span<std::uint8_t> Firmware::Area(Opcode command)
 {
     switch (command) {
-    case CMD_READ_SETTINGS:
-    case CMD_WRITE_SETTINGS:
+    case Opcode::ReadSettings:
+    case Opcode::WriteSettings:
         return memory_.settings;
-    case CMD_READ_KEYMAP:
-    case CMD_WRITE_KEYMAP:
-        return {memory_.keymaps.front().data(), kKeyMapAreaSize};
-    case CMD_READ_MACROS:
-    case CMD_WRITE_MACROS:
+    case Opcode::ReadKeyMaps:
+    case Opcode::WriteKeyMaps:
+        return {memory_.keymaps.front().data(), kKeyMapsBytes};
+    case Opcode::ReadMacros:
+    case Opcode::WriteMacros:
         return memory_.macros;
-    case CMD_READ_BASE_KEYMAP:
+    case Opcode::ReadBaseKeyMap:
         return memory_.baseKeymap;
-    case CMD_READ_KEY_COLOURS:
-    case CMD_WRITE_KEY_COLOURS:
-        return {memory_.colours.front().data(), kColourAreaSize};
+    case Opcode::ReadColours:
+    case Opcode::WriteColours:
+        return {memory_.colours.front().data(), kColoursBytes};
     default:
         return {};
     }
@@ -65,62 +55,63 @@ std::span<std::uint8_t> Firmware::Area(std::uint8_t command)
 
 Firmware::Outcome Firmware::HandleControl(std::span<const std::uint8_t> request)
 {
-    static_assert(sizeof(KeyboardMemory::keymaps) == kKeyMapAreaSize, "banks lie back to back");
-    static_assert(sizeof(KeyboardMemory::colours) == kColourAreaSize, "slots lie back to back");
+    static_assert(sizeof(KeyboardMemory::keymaps) == kKeyMapsBytes, "banks lie back to back");
+    static_assert(sizeof(KeyboardMemory::colours) == kColoursBytes, "tables lie back to back");
 
     const Report frame = Normalise(request);
     Outcome outcome;
-    if (SumReportBytes(frame) != static_cast<std::uint16_t>(frame[1] | (frame[2] << 8))) {
-        outcome.reply = ErrorReply(frame, kStatusDeviceError);
+    if (ReportSum(frame) != CarriedSum(frame)) {
+        outcome.reply = ErrorReply(frame, kStatusRefused);
         return outcome;
     }
-    const std::uint8_t command = frame[3];
-    const std::size_t length = frame[4];
-    const std::size_t address = static_cast<std::size_t>(frame[5] | (frame[6] << 8));
+    const auto command = static_cast<Opcode>(frame[kAtCommand]);
+    const std::size_t length = frame[kAtLength];
+    const std::size_t address = ReportAddress(frame);
     Report reply = MakeReply(frame, kStatusOk);
+    const auto data = reply.begin() + kAtData;
 
     switch (command) {
-    case CMD_BEGIN:
-    case CMD_END:
+    case Opcode::Begin:
+    case Opcode::End:
         break;
-    case CMD_READ_INFO:
-        reply[4] = static_cast<std::uint8_t>(kDeviceInfoSize);
-        std::copy(memory_.info.begin(), memory_.info.end(), reply.begin() + 8);
+    case Opcode::ReadInfo:
+        reply[kAtLength] = static_cast<std::uint8_t>(kInfoBytes);
+        std::copy(memory_.info.begin(), memory_.info.end(), data);
         break;
-    case CMD_READ_SETTINGS:
-    case CMD_READ_KEYMAP:
-    case CMD_READ_MACROS:
-    case CMD_READ_BASE_KEYMAP:
-    case CMD_READ_KEY_COLOURS: {
+    case Opcode::ReadSettings:
+    case Opcode::ReadKeyMaps:
+    case Opcode::ReadMacros:
+    case Opcode::ReadBaseKeyMap:
+    case Opcode::ReadColours: {
         const std::span<std::uint8_t> area = Area(command);
-        if (length > kPayloadSize || address >= area.size()) {
-            reply[7] = kStatusOutOfRange;
+        if (length > kReportDataBytes || address >= area.size()) {
+            reply[kAtStatus] = kStatusOutOfArea;
             break;
         }
         const std::size_t available = std::min(length, area.size() - address);
-        std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(address), available, reply.begin() + 8);
+        std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(address), available, data);
         break;
     }
-    case CMD_WRITE_SETTINGS:
-    case CMD_WRITE_KEYMAP:
-    case CMD_WRITE_MACROS:
-    case CMD_WRITE_KEY_COLOURS: {
+    case Opcode::WriteSettings:
+    case Opcode::WriteKeyMaps:
+    case Opcode::WriteMacros:
+    case Opcode::WriteColours: {
         const std::span<std::uint8_t> area = Area(command);
-        if (length > kPayloadSize || address + length > area.size()) {
-            reply[7] = kStatusOutOfRange;
+        if (length > kReportDataBytes || address + length > area.size()) {
+            reply[kAtStatus] = kStatusOutOfArea;
             break;
         }
         auto target = area.begin() + static_cast<std::ptrdiff_t>(address);
-        const auto source = frame.begin() + 8;
+        const auto source = frame.begin() + kAtData;
         outcome.memoryChanged = !std::equal(source, source + static_cast<std::ptrdiff_t>(length), target);
         std::copy_n(source, length, target);
         break;
     }
     default:
-        reply[7] = kStatusDeviceError;
+        reply[kAtStatus] = kStatusRefused;
         break;
     }
-    Seal(reply);
+    SealReport(reply);
     outcome.reply = reply;
     return outcome;
 }
@@ -135,7 +126,7 @@ bool Firmware::WriteBankStatus(std::span<const std::uint8_t> report)
 
 void Firmware::SetActiveProfile(std::uint8_t profile)
 {
-    memory_.settings[kActiveProfileAddress] = profile;
+    memory_.settings[kActiveProfileAt] = profile;
 }
 
 }  // namespace tolvex::emu

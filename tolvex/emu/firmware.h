@@ -6,14 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "device/device_report.h"
+#include "control_report.h"
 #include "keyboard_memory.h"
 
 namespace tolvex::emu {
-
-using Report = std::array<std::uint8_t, tavrin::device::kReportSize>;
-
-inline constexpr std::uint8_t kStatusOk = 0x00;
 
 class Firmware {
 public:
@@ -43,7 +39,7 @@ public:
     const KeyboardMemory& Memory() const { return memory_; }
 
 private:
-    std::span<std::uint8_t> Area(std::uint8_t command);
+    std::span<std::uint8_t> Area(Opcode command);
 
     KeyboardMemory memory_;
 };

@@ -55,7 +55,7 @@ bool ParseModes(const std::string& text, std::vector<std::uint8_t>& modes)
             modes.push_back(static_cast<std::uint8_t>(mode));
         start = comma + 1;
     }
-    return !modes.empty() && modes.size() <= tavrin::device::kDeviceInfoModeSlots;
+    return !modes.empty() && modes.size() <= kInfoModeSlots;
 }
 
 int RunControl(const std::string& socketPath, const std::string& line)

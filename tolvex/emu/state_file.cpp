@@ -234,8 +234,7 @@ std::optional<KeyboardMemory> DecodeState(std::string_view text, std::string& er
     KeyboardMemory memory;
     if (!DecodeField(*fields, "info", memory.info, error))
         return std::nullopt;
-    memory.macros.resize(
-        std::size_t{memory.info[tavrin::device::kDeviceInfoMacroUnitsOffset]} * tavrin::device::kMacroUnitBytes);
+    memory.macros.resize(std::size_t{memory.info[kInfoMacroUnitsAt]} * kBytesPerMacroUnit);
     if (!DecodeField(*fields, "settings", memory.settings, error)
         || !DecodeArrayField(*fields, "keymaps", memory.keymaps, error)
         || !DecodeField(*fields, "base_keymap", memory.baseKeymap, error)
