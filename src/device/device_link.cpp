@@ -56,6 +56,7 @@ bool DeviceLink::DiscardLateReplies()
             if (slot_.owed > 0) {
                 --slot_.owed;
                 ++slot_.givenUp;
+                slot_.lastGivenUp = std::chrono::steady_clock::now();
             }
         }
     }
@@ -67,10 +68,23 @@ ReplyCount DeviceLink::CountReplies()
     return {slot_.givenUp, slot_.surplus};
 }
 
+bool DeviceLink::LateAnswerMayCome()
+{
+    std::lock_guard lock(slot_.mutex);
+    const std::uint64_t settled = slot_.surplus + slot_.forgotten;
+    if (slot_.givenUp <= settled)
+        return false;
+    if (std::chrono::steady_clock::now() - slot_.lastGivenUp > kLateAnswerHorizon) {
+        slot_.forgotten += slot_.givenUp - settled;
+        return false;
+    }
+    return true;
+}
+
 bool DeviceLink::RepliesCameInTurn(const ReplyCount& before)
 {
     ReplyCount now = CountReplies();
-    if (now.givenUp != before.givenUp && now.surplus == before.surplus) {
+    if (now.surplus == before.surplus && LateAnswerMayCome()) {
         std::lock_guard transaction(transaction_);
         {
             std::lock_guard lock(slot_.mutex);

@@ -17,6 +17,9 @@ inline constexpr std::chrono::milliseconds kReplyWindow{300};
 inline constexpr std::chrono::milliseconds kAttemptPause{10};
 inline constexpr std::chrono::milliseconds kSlotBackOff{301};
 inline constexpr int kAttempts = 3;
+// How long an answer given up for lost is still expected to come after all; one later than this is
+// taken for never coming.
+inline constexpr std::chrono::seconds kLateAnswerHorizon{5};
 
 // The rendezvous between the thread that waits for a reply and the library's callback thread.
 //
@@ -32,8 +35,10 @@ struct ReplySlot {
     bool busy = false;     // a request is in flight and its reply buffer waits
     bool replied = false;  // the request in flight has its reply
     std::uint32_t owed = 0;
-    std::uint64_t givenUp = 0;  // owed answers waited out and taken for lost
-    std::uint64_t surplus = 0;  // answers that came when none was owed: one given up came after all
+    std::uint64_t givenUp = 0;    // owed answers waited out and taken for lost
+    std::uint64_t surplus = 0;    // answers that came when none was owed: one given up came after all
+    std::uint64_t forgotten = 0;  // given-up answers no longer expected (past kLateAnswerHorizon)
+    std::chrono::steady_clock::time_point lastGivenUp{};
     AutoResetEvent replyEvent;
 };
 
@@ -67,9 +72,11 @@ public:
     void OnControlReport(std::uint32_t length, const std::uint8_t* data);
 
     // Without an echo of the request in the reply, an answer given up for lost that comes after all
-    // may have been taken for a later request's. A sequence of transactions checks with this that
-    // it was not: false when an answer came out of turn since `before`. When one was given up
-    // meanwhile, one reply window is given for it (or for the answer it displaced) to show.
+    // may have been taken for a later request's, and each answer after it for the next one's; the
+    // last of them then comes when nothing is owed. A sequence of transactions checks with this
+    // that it was not so: false when an answer came out of turn since `before`. While an answer
+    // given up (now or earlier) may still come, one reply window is given for the displaced last
+    // answer to show.
     ReplyCount CountReplies();
     bool RepliesCameInTurn(const ReplyCount& before);
 
@@ -79,6 +86,8 @@ public:
 private:
     // Lets in the answers owed to earlier attempts; false when a wait failed.
     bool DiscardLateReplies();
+    // Whether an answer given up for lost, not yet seen, may still come.
+    bool LateAnswerMayCome();
     void ReleaseSlot();
 
     DeviceService& service_;

@@ -125,6 +125,19 @@ TEST_F(DeviceLinkTest, AnAnswerThatComesAfterItWasGivenUpIsCaughtBeforeAnythingI
     keyboard_.Script({Answer::Normal, Answer::VeryLate});
     ASSERT_EQ(commands.ReadKeyMapBank(read, 1), kDeviceOk);
     EXPECT_FALSE(link_.RepliesCameInTurn(before));
+
+    // Given up in one sequence, it may come in the next: that one is checked as well.
+    keyboard_.Script({Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal,
+        Answer::VeryLate});
+    ASSERT_EQ(commands.ReadKeyMapBank(read, 0), kDeviceOk);
+    link_.RepliesCameInTurn(link_.CountReplies());  // lets the answer left over come
+    before = link_.CountReplies();
+    keyboard_.Script({Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal, Answer::Normal,
+        Answer::VeryLate});
+    ASSERT_EQ(commands.ReadKeyMapBank(read, 0), kDeviceOk);
+    const ReplyCount between = link_.CountReplies();
+    ASSERT_EQ(commands.ReadKeyMapBank(read, 1), kDeviceOk);
+    EXPECT_FALSE(link_.RepliesCameInTurn(between)) << "the second read took the first one's late answer";
 }
 
 TEST_F(DeviceLinkTest, AnAnswerOwedFromAnEarlierTransactionIsWaitedForOnceThenForgotten)
