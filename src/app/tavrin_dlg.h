@@ -1,11 +1,11 @@
 // The main window: the program's only top-level window and the owner of its event loop. A skinned
-// dialog that starts the program up, lays itself out from the main skin file, answers the private
-// messages and shuts down.
+// dialog that binds the keyboard, lays itself out from the main skin file, answers the private
+// messages and shuts down. Start-up's machine-wide duties (command line, single instance,
+// background program) happen before it, in start_up.
 #pragma once
 
 #include <QEventLoop>
 #include <QPointer>
-#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <memory>
