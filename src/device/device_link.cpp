@@ -51,7 +51,8 @@ bool DeviceLink::DiscardLateReplies()
         if (waited == WaitResult::Failed)
             return false;
         if (waited == WaitResult::TimedOut) {
-            // Given up for lost: a keyboard that drops an answer never sends it.
+            // Given up for lost. Should it come after all, it finds nothing owed and is counted as
+            // surplus, which RepliesCameInTurn reports.
             std::lock_guard lock(slot_.mutex);
             if (slot_.owed > 0) {
                 --slot_.owed;
