@@ -1,13 +1,14 @@
-// The program's device link bound to the real libTolvex.so and pointed at a running tolvex-emu,
-// with control replies routed to it: what end-to-end tests and benchmarks of the link start from.
+// The program's keyboard context bound to the real libTolvex.so and pointed at a running tolvex-emu:
+// what end-to-end tests and benchmarks of the link start from.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "device/device_commands.h"
-#include "platform/tolvex_binding.h"
+#include "profiles/keyboard_context.h"
 #include "support/emulator_process.h"
+#include "support/recorded_messages.h"
 
 namespace tavrin::testing {
 
@@ -19,20 +20,18 @@ public:
     AttachedLink& operator=(const AttachedLink&) = delete;
 
     // Starts the emulator with these options, binds the library against it and registers the
-    // reply route; empty on success, else what failed.
+    // program's reads; empty on success, else what failed.
     std::string Attach(const std::vector<std::string>& emulatorOptions = {});
 
     EmulatorProcess& Emulator() { return emulator_; }
-    device::DeviceService& Service() { return *binding_.service; }
-    device::DeviceLink& Link() { return *link_; }
-    device::DeviceCommands& Commands() { return *commands_; }
+    profiles::KeyboardContext& Keyboard() { return *keyboard_; }
+    device::DeviceLink& Link() { return keyboard_->Session().Link(); }
+    device::DeviceCommands& Commands() { return keyboard_->Commands(); }
 
 private:
     EmulatorProcess emulator_;
-    platform::TolvexBinding binding_;
-    device::SystemTimer timer_;
-    std::unique_ptr<device::DeviceLink> link_;
-    std::unique_ptr<device::DeviceCommands> commands_;
+    RecordedMessages messages_;
+    std::unique_ptr<profiles::KeyboardContext> keyboard_;
 };
 
 }  // namespace tavrin::testing
