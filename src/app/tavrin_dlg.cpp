@@ -1,7 +1,5 @@
 #include "app/tavrin_dlg.h"
 
-#include <QAbstractButton>
-#include <QLabel>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include "app/window_messages.h"
 #include "platform/stop_signals.h"
 #include "platform/user_folders.h"
+#include "ui/color_static.h"
 #include "ui/png_button.h"
 #include "ui/skin_failure.h"
 
@@ -100,28 +99,24 @@ bool CTavrinDlg::LayOutFromSkin()
         return false;
     const bool arrowsUp = app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0;
     skin_ = std::make_unique<ui::MainWindowSkin>(*this, std::move(*pictures), arrowsUp);
-    const struct {
-        int id;
-        const char* text;
-    } tooltips[] = {{ui::main_id::kHelp, "IDS_MAIN_HELP_PROMPT"}, {ui::main_id::kClose, "IDS_MAIN_CLOSE_PROMPT"},
-        {ui::main_id::kMinimise, "IDS_MAIN_MINIMIZE_PROMPT"}, {ui::main_id::kMenu, "IDS_MAIN_MENU_PROMPT"}};
-    for (const auto& tooltip : tooltips)
-        if (ui::CPngButton* button = skin_->Button(tooltip.id))
-            button->SetTooltip(QString::fromStdString(app_.Texts().Text(tooltip.text)), true);
+    const ui::WindowButtons& buttons = skin_->Buttons();
+    const std::pair<ui::CPngButton*, const char*> tooltips[]
+        = {{buttons.help, "IDS_MAIN_HELP_PROMPT"}, {buttons.close, "IDS_MAIN_CLOSE_PROMPT"},
+            {buttons.minimise, "IDS_MAIN_MINIMIZE_PROMPT"}, {buttons.menu, "IDS_MAIN_MENU_PROMPT"}};
+    for (const auto& [button, text] : tooltips)
+        button->SetTooltip(QString::fromStdString(app_.Texts().Text(text)), true);
     // Apply is enabled exactly while edits wait for it.
-    if (QWidget* apply = Control(ui::main_id::kApply))
-        apply->setEnabled(settingsModified_);
+    buttons.apply->setEnabled(settingsModified_);
     // Key clicks start in the function keys mode.
-    if (ui::CPngButton* button = skin_->Button(ui::main_id::kSwitch))
-        button->setText(kSwitchToColourKeys);
+    buttons.switchMode->setText(kSwitchToColourKeys);
     // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
     // active profile happen on worker threads too.
     keyboard_->Active().SetWorkingModeObserver([this](bool shown) {
         QMetaObject::invokeMethod(
             this,
             [this, shown] {
-                if (QWidget* label = Control(ui::main_id::kWorkingModeLabel))
-                    label->setVisible(shown);
+                if (skin_)
+                    skin_->Buttons().workingModeLabel->setVisible(shown);
             },
             Qt::QueuedConnection);
     });
@@ -176,23 +171,20 @@ void CTavrinDlg::OnOpen()
 void CTavrinDlg::OnLanguage(int languageIndex)
 {
     setWindowTitle(QString::fromStdString(app_.Texts().Text("IDS_MAIN_CAPTION", languageIndex)));
-    const struct {
-        int id;
-        const char* text;
-    } labels[] = {{ui::main_id::kOk, "IDS_MAIN_OK"}, {ui::main_id::kCancel, "IDS_MAIN_Cancel"},
-        {ui::main_id::kApply, "IDS_MAIN_Apply"}, {ui::main_id::kMacro, "IDS_MAIN_MACRO"},
-        {ui::main_id::kDefault, "IDS_MAIN_DEFAULT"}, {ui::main_id::kProfile1, "IDS_MAIN_PROFILE1"},
-        {ui::main_id::kProfile2, "IDS_MAIN_PROFILE2"}, {ui::main_id::kProfile3, "IDS_MAIN_PROFILE3"},
-        {ui::main_id::kProfileLabel, "IDS_KEYBOARD_FUNC_PROFILE"},
-        {ui::main_id::kLightingLabel, "IDS_KEYBOARD_FUNC_LIGHTING"},
-        {ui::main_id::kWorkingModeLabel, "IDS_KEYBOARD_FUNC_WORK"}};
-    for (const auto& label : labels) {
-        const QString text = QString::fromStdString(app_.Texts().Text(label.text, languageIndex));
-        if (auto* button = qobject_cast<QAbstractButton*>(Control(label.id)))
-            button->setText(text);
-        else if (auto* static_ = qobject_cast<QLabel*>(Control(label.id)))
-            static_->setText(text);
-    }
+    if (!skin_)
+        return;
+    const auto text = [&](const char* key) { return QString::fromStdString(app_.Texts().Text(key, languageIndex)); };
+    const ui::WindowButtons& b = skin_->Buttons();
+    const std::pair<ui::CPngButton*, const char*> buttons[]
+        = {{b.ok, "IDS_MAIN_OK"}, {b.cancel, "IDS_MAIN_Cancel"}, {b.apply, "IDS_MAIN_Apply"},
+            {b.macro, "IDS_MAIN_MACRO"}, {b.defaultMode, "IDS_MAIN_DEFAULT"}, {b.profiles[0], "IDS_MAIN_PROFILE1"},
+            {b.profiles[1], "IDS_MAIN_PROFILE2"}, {b.profiles[2], "IDS_MAIN_PROFILE3"}};
+    for (const auto& [button, key] : buttons)
+        button->setText(text(key));
+    const std::pair<ui::ColorStatic*, const char*> labels[] = {{b.profileLabel, "IDS_KEYBOARD_FUNC_PROFILE"},
+        {b.lightingLabel, "IDS_KEYBOARD_FUNC_LIGHTING"}, {b.workingModeLabel, "IDS_KEYBOARD_FUNC_WORK"}};
+    for (const auto& [label, key] : labels)
+        label->setText(text(key));
 }
 
 void CTavrinDlg::CloseDown()

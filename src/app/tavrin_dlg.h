@@ -64,9 +64,7 @@ public:
     bool WindowReady() const { return windowReady_.load(); }
     bool ShownOnce() const { return shownOnce_.load(); }
 
-    // The window's controls by control identifier, once the window has laid itself out; null
-    // before, and for an identifier the window does not own.
-    QWidget* Control(int id) const { return skin_ ? skin_->Control(id) : nullptr; }
+    // The window's controls, once the window has laid itself out; null before.
     ui::MainWindowSkin* Skin() const { return skin_.get(); }
 
 private:

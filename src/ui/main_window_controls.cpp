@@ -9,12 +9,18 @@ namespace {
 
 MainControl Button(std::string key, int id, PictureSet pictures = PictureSet::Standard)
 {
-    return {std::move(key), id, ControlKind::ImageButton, PlacingRule::ImageButton, pictures, false};
+    return {std::move(key), id, ControlKind::ImageButton, PlacingRule::ImageButton, pictures, false, false};
 }
 
 MainControl Lighting(const char* key, int id, ControlKind kind, bool startsHidden = true)
 {
-    return {key, id, kind, PlacingRule::Plain, PictureSet::None, startsHidden};
+    return {key, id, kind, PlacingRule::Plain, PictureSet::None, startsHidden, false};
+}
+
+// Laid out with the panel, never shown.
+MainControl NeverShown(const char* key, int id, ControlKind kind)
+{
+    return {key, id, kind, PlacingRule::Plain, PictureSet::None, true, true};
 }
 
 std::vector<MainControl> BuildTable()
@@ -44,13 +50,17 @@ std::vector<MainControl> BuildTable()
         Button("FUNC_PROFILE3", main_id::kProfile3),
         Button("FUNC_DEFAULT", main_id::kDefault),
         Button("FUNC_SWITCH", main_id::kSwitch),
-        {"FUNC_REPORT1", main_id::kReport1, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true},
-        {"FUNC_REPORT2", main_id::kReport2, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true},
-        {"FUNC_REPORT3", main_id::kReport3, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true},
-        {"FUNC_REPORT4", main_id::kReport4, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true},
+        {"FUNC_REPORT1", main_id::kReport1, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true,
+            false},
+        {"FUNC_REPORT2", main_id::kReport2, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true,
+            false},
+        {"FUNC_REPORT3", main_id::kReport3, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true,
+            false},
+        {"FUNC_REPORT4", main_id::kReport4, K::ImageButton, PlacingRule::ImageButton, PictureSet::Standard, true,
+            false},
         Button("KEY_FN", main_id::kFn),
-        {"LEFT_ARROW", main_id::kLeftArrow, K::ImageButton, PlacingRule::TwoKeys, PictureSet::Arrow, false},
-        {"RIGHT_ARROW", main_id::kRightArrow, K::ImageButton, PlacingRule::TwoKeys, PictureSet::Arrow, false},
+        {"LEFT_ARROW", main_id::kLeftArrow, K::ImageButton, PlacingRule::TwoKeys, PictureSet::Arrow, false, false},
+        {"RIGHT_ARROW", main_id::kRightArrow, K::ImageButton, PlacingRule::TwoKeys, PictureSet::Arrow, false, false},
     };
     for (const model::KeyButton& key : model::KeyButtonsInOrder())
         table.push_back(Button(KeyButtonSkinKey(model::IndexFromCode(key.code)), key.controlId));
@@ -80,11 +90,11 @@ std::vector<MainControl> BuildTable()
         Lighting("CONTROL_FYYSButton", main_id::kFyColourButton, K::ColourButton),
         Lighting("CONTROL_FYSJSStaPic", main_id::kFyColourfulSwitch, K::Picture),
         Lighting("CONTROL_FYSJSStatic", main_id::kFyColourfulLabel, K::Label),
-        Lighting("CONTROL_FYCFStatic", 1182, K::Label),
-        Lighting("CONTROL_FYdjcfStatic", 1181, K::Label),
-        Lighting("CONTROL_FYggcfStatc", 1184, K::Label),
-        Lighting("CONTROL_FYdjcfStaPic", 1183, K::Picture),
-        Lighting("CONTROL_FYggcfStaPic", 1180, K::Picture),
+        NeverShown("CONTROL_FYCFStatic", 1182, K::Label),
+        NeverShown("CONTROL_FYdjcfStatic", 1181, K::Label),
+        NeverShown("CONTROL_FYggcfStatc", 1184, K::Label),
+        NeverShown("CONTROL_FYdjcfStaPic", 1183, K::Picture),
+        NeverShown("CONTROL_FYggcfStaPic", 1180, K::Picture),
         Lighting("CONTROL_HONGPIC", main_id::kRedPicture, K::Picture),
         Lighting("CONTROL_HUANGPIC", main_id::kYellowPicture, K::Picture),
         Lighting("CONTROL_LVPIC", main_id::kGreenPicture, K::Picture),
@@ -94,8 +104,8 @@ std::vector<MainControl> BuildTable()
         Lighting("CONTROL_ColorButton", main_id::kAmbientColourButton, K::ColourButton),
         Lighting("CONTROL_HXsjsStatic", main_id::kHxColourfulLabel, K::Label),
         Lighting("CONTROL_HXsjsStaPic", main_id::kHxColourfulSwitch, K::Picture),
-        Lighting("CONTROL_JTysStatic", 1157, K::Label),
-        Lighting("CONTROL_JTysButton", 1158, K::ColourButton),
+        NeverShown("CONTROL_JTysStatic", 1157, K::Label),
+        NeverShown("CONTROL_JTysButton", 1158, K::ColourButton),
         Lighting("CONTROL_USERysStatic", main_id::kPaintColourLabel, K::Label),
         Lighting("CONTROL_USERysButton", main_id::kPaintColourButton, K::ColourButton),
         Lighting("CONTROL_USERjsStatic", main_id::kBaseColourLabel, K::Label),
@@ -103,14 +113,14 @@ std::vector<MainControl> BuildTable()
         Lighting("CONTROL_USERgjStatic", main_id::kBrushLabel, K::Label),
         Lighting("CONTROL_USERgjStaPic1", main_id::kPaintBrush, K::Picture),
         Lighting("CONTROL_USERgjStaPic2", main_id::kBaseBrush, K::Picture),
-        Lighting("CONTROL_TSysStatic", 1186, K::Label),
-        Lighting("CONTROL_TSysButton", 1187, K::ColourButton),
-        Lighting("CONTROL_TSsjsStatic", 1189, K::Label),
-        Lighting("CONTROL_TSsjsStaPic", 1188, K::Picture),
-        Lighting("CONTROL_CDysStatic", 1190, K::Label),
-        Lighting("CONTROL_CDysButton", 1191, K::ColourButton),
-        Lighting("CONTROL_CDsjsStatic", 1193, K::Label),
-        Lighting("CONTROL_CDsjsStaPic", 1192, K::Picture),
+        NeverShown("CONTROL_TSysStatic", 1186, K::Label),
+        NeverShown("CONTROL_TSysButton", 1187, K::ColourButton),
+        NeverShown("CONTROL_TSsjsStatic", 1189, K::Label),
+        NeverShown("CONTROL_TSsjsStaPic", 1188, K::Picture),
+        NeverShown("CONTROL_CDysStatic", 1190, K::Label),
+        NeverShown("CONTROL_CDysButton", 1191, K::ColourButton),
+        NeverShown("CONTROL_CDsjsStatic", 1193, K::Label),
+        NeverShown("CONTROL_CDsjsStaPic", 1192, K::Picture),
         Lighting("CONTROL_umCombo", main_id::kUserLayouts, K::EditableDropDown),
     };
     table.insert(table.end(), lighting.begin(), lighting.end());
@@ -123,6 +133,17 @@ const std::vector<MainControl>& MainWindowControls()
 {
     static const std::vector<MainControl> table = BuildTable();
     return table;
+}
+
+std::vector<std::string> MainWindowSkinKeys()
+{
+    std::vector<std::string> keys;
+    for (const MainControl& control : MainWindowControls())
+        keys.push_back(control.key);
+    for (const char* suffix : {"2", "3"})
+        for (const char* key : kDirectionKeys)
+            keys.push_back(key + std::string(suffix));
+    return keys;
 }
 
 const MainControl* FindMainControl(int id)

@@ -105,12 +105,15 @@ struct MainControl {
     PictureSet pictures = PictureSet::None;
     // Lighting controls start hidden (the panel starts closed); some are never shown.
     bool startsHidden = false;
+    bool neverShown = false;
 };
 
 // The whole table: the window's own buttons, the 104 key buttons, the nine G buttons, Fn, the
 // arrows and the lighting panel.
 const std::vector<MainControl>& MainWindowControls();
 const MainControl* FindMainControl(int id);
+// Every key the main skin file places: each control's, and the direction group's per-effect layouts.
+std::vector<std::string> MainWindowSkinKeys();
 
 // The direction label and pictures have a layout per effect: "" for most, "2" for effects 1–3,
 // "3" for effect 12 (the suffix of their skin keys).

@@ -23,26 +23,6 @@ constexpr int kBusyFrames = 10;
 constexpr int kFirstBrightnessPicture = 1;
 constexpr int kFirstSpeedPicture = 27;
 
-// What each picture control shows before the window's behaviour sets it: the closed panel and the
-// unselected state of every switch.
-const std::map<int, const char*> kFirstPictures = {
-    {main_id::kPanelSwitch, "dengup.bmp"},
-    {main_id::kFirstDirection, "leftup.bmp"},
-    {main_id::kSecondDirection, "rightup.bmp"},
-    {main_id::kHxColourfulSwitch, "sjsup.bmp"},
-    {main_id::kFyColourfulSwitch, "sjsup.bmp"},
-    {main_id::kRedPicture, "hong.bmp"},
-    {main_id::kYellowPicture, "huang.bmp"},
-    {main_id::kGreenPicture, "lv.bmp"},
-    {main_id::kBluePicture, "lan.bmp"},
-    {main_id::kPaintBrush, "user1up.bmp"},
-    {main_id::kBaseBrush, "user2up.bmp"},
-    {main_id::kBusyPicture, "jdt1.bmp"},
-};
-
-// The buttons that carry a text of their own in the main window's button font.
-constexpr int kLabelledButtons[] = {main_id::kOk, main_id::kCancel, main_id::kApply, main_id::kMacro, main_id::kDefault,
-    main_id::kProfile1, main_id::kProfile2, main_id::kProfile3, main_id::kSwitch};
 constexpr std::uint32_t kButtonText = 0x00FFFFFF;
 constexpr std::uint32_t kButtonTextHover = 0x0000D7FF;
 constexpr std::uint32_t kButtonTextDisabled = 0x00808080;
@@ -82,6 +62,7 @@ MainWindowSkin::MainWindowSkin(CBaseDialog& window, StatePictures pictures, bool
         Place(control, widget);
         widget->setVisible(!control.startsHidden);
     }
+    parts_ = GroupMainWindowControls([this](int id) { return Control(id); });
     ApplyLooks();
     ApplyArrowOffsets();
     arrowTimer_.setInterval(kArrowBlinkMs);
@@ -116,11 +97,6 @@ QWidget* MainWindowSkin::Control(int id) const
 {
     const auto found = controls_.find(id);
     return found == controls_.end() ? nullptr : found->second;
-}
-
-CPngButton* MainWindowSkin::Button(int id) const
-{
-    return ControlAs<CPngButton>(id);
 }
 
 QWidget* MainWindowSkin::CreateControl(const MainControl& control)
@@ -196,49 +172,53 @@ void MainWindowSkin::GivePictures(const MainControl& control, CPngButton& button
 
 void MainWindowSkin::ApplyLooks()
 {
-    for (const int id : kLabelledButtons)
-        if (CPngButton* button = Button(id))
-            button->SetTextStyle(true, 10, "Arial", kButtonText, kButtonTextHover, kButtonText, kButtonTextDisabled);
-    if (CPngButton* version = Button(main_id::kVersion)) {
-        version->SetTextStyle(true, 8, "Verdana", kButtonText, kButtonText, kButtonText, kButtonTextDisabled);
-        version->setFont(VersionTextFont());
-    }
-    for (const MainControl& control : MainWindowControls()) {
-        if (control.kind == ControlKind::ImageButton)
-            Button(control.id)->setFont(MainButtonFont());
-        if (auto* label = ControlAs<ColorStatic>(control.id))
+    const WindowButtons& b = parts_.buttons;
+    // The buttons that carry a text of their own in the main window's button font.
+    for (CPngButton* button :
+        {b.ok, b.cancel, b.apply, b.macro, b.defaultMode, b.profiles[0], b.profiles[1], b.profiles[2], b.switchMode})
+        button->SetTextStyle(true, 10, "Arial", kButtonText, kButtonTextHover, kButtonText, kButtonTextDisabled);
+    b.version->SetTextStyle(true, 8, "Verdana", kButtonText, kButtonText, kButtonText, kButtonTextDisabled);
+    b.version->setFont(VersionTextFont());
+    for (const auto& [id, widget] : controls_) {
+        if (auto* button = qobject_cast<CPngButton*>(widget); button && button != b.version)
+            button->setFont(MainButtonFont());
+        if (auto* label = qobject_cast<ColorStatic*>(widget))
             label->SetTextColour(kLabelTextColour);
     }
-    if (auto* working = ControlAs<ColorStatic>(main_id::kWorkingModeLabel)) {
-        working->setFont(WorkingModeFont());
-        working->SetTextColour(kWorkingModeTextColour);
-    }
-    for (const auto& [id, name] : kFirstPictures)
-        if (auto* picture = ControlAs<PictureStatic>(id))
-            picture->SetPicture(Bitmap(name));
-    const auto slider = [this](int id, int firstPicture) {
+    b.workingModeLabel->setFont(WorkingModeFont());
+    b.workingModeLabel->SetTextColour(kWorkingModeTextColour);
+
+    // What each picture shows before the window's behaviour sets it: the closed panel and the
+    // unselected state of every switch.
+    const LightingPanelControls& l = parts_.lighting;
+    const std::pair<PictureStatic*, const char*> firstPictures[]
+        = {{l.openSwitch, "dengup.bmp"}, {l.firstDirection, "leftup.bmp"}, {l.secondDirection, "rightup.bmp"},
+            {l.hx.colourfulSwitch, "sjsup.bmp"}, {l.fy.colourfulSwitch, "sjsup.bmp"}, {l.fixedColours[0], "hong.bmp"},
+            {l.fixedColours[1], "huang.bmp"}, {l.fixedColours[2], "lv.bmp"}, {l.fixedColours[3], "lan.bmp"},
+            {l.paintBrush, "user1up.bmp"}, {l.baseBrush, "user2up.bmp"}, {b.busy, "jdt1.bmp"}};
+    for (const auto& [picture, name] : firstPictures)
+        picture->SetPicture(Bitmap(name));
+    const auto slider = [this](CSkinSlider& control, int firstPicture) {
         std::vector<QPixmap> pictures;
         for (int position = 0; position < CSkinSlider::kPositions; ++position)
             pictures.push_back(Bitmap(std::to_string(firstPicture + position) + ".bmp"));
-        if (auto* control = ControlAs<CSkinSlider>(id))
-            control->SetPictures(std::move(pictures));
+        control.SetPictures(std::move(pictures));
     };
-    slider(main_id::kBrightnessSlider, kFirstBrightnessPicture);
-    slider(main_id::kSpeedSlider, kFirstSpeedPicture);
+    slider(*l.brightness, kFirstBrightnessPicture);
+    slider(*l.speed, kFirstSpeedPicture);
 }
 
 void MainWindowSkin::PlaceDirectionGroup(int mode)
 {
     const std::string suffix = DirectionLayoutSuffix(mode);
-    const int ids[] = {main_id::kDirectionLabel, main_id::kFirstDirection, main_id::kSecondDirection};
-    for (std::size_t i = 0; i < std::size(ids); ++i) {
+    const LightingPanelControls& l = parts_.lighting;
+    QWidget* const group[] = {l.directionLabel, l.firstDirection, l.secondDirection};
+    for (std::size_t i = 0; i < std::size(group); ++i) {
         const std::string value
             = ReadPlacementValue(window_.LayoutFile(), kPlacementSection, kDirectionKeys[i] + suffix);
         const Placement placement = PlaceByRule(PlacingRule::MoveOnly, value);
-        if (QWidget* widget = Control(ids[i])) {
-            widget->move(placement.x, placement.y);
-            widget->update();
-        }
+        group[i]->move(placement.x, placement.y);
+        group[i]->update();
     }
 }
 
@@ -270,13 +250,12 @@ void MainWindowSkin::AdvanceArrowBlink()
 
 void MainWindowSkin::ApplyArrowOffsets()
 {
-    const auto apply = [this](int id, const ArrowOffsets& offsets) {
+    const auto apply = [this](CPngButton* button, const ArrowOffsets& offsets) {
         const SkinRect& offset = arrowsUp_ ? offsets.up[arrowPhase_ - 1] : offsets.down[arrowPhase_ - 1];
-        if (CPngButton* button = Button(id))
-            button->SetPictureOffset(offset.x, offset.y);
+        button->SetPictureOffset(offset.x, offset.y);
     };
-    apply(main_id::kLeftArrow, leftArrow_);
-    apply(main_id::kRightArrow, rightArrow_);
+    apply(parts_.buttons.leftArrow, leftArrow_);
+    apply(parts_.buttons.rightArrow, rightArrow_);
 }
 
 }  // namespace tavrin::ui

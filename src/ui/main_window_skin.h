@@ -1,6 +1,6 @@
 // The main window's looks: its state pictures and lighting bitmaps, every control it owns created and
 // placed from Main.ini, the fonts, and the blinking arrows. Behaviour is the window's own; this
-// class gives it its controls by identifier.
+// class hands it its controls in typed groups.
 #pragma once
 
 #include <QPixmap>
@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "ui/main_window_controls.h"
+#include "ui/main_window_parts.h"
 
 class QWidget;
 
@@ -46,10 +47,12 @@ public:
     MainWindowSkin(const MainWindowSkin&) = delete;
     MainWindowSkin& operator=(const MainWindowSkin&) = delete;
 
-    // The control with that identifier; null for one the window does not own.
+    const KeyboardButtons& Keyboard() const { return parts_.keyboard; }
+    const WindowButtons& Buttons() const { return parts_.buttons; }
+    const LightingPanelControls& Lighting() const { return parts_.lighting; }
+    // Any control by identifier, for what treats them all alike (commands, enabling); null for one
+    // the window does not own.
     QWidget* Control(int id) const;
-    template<class T> T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
-    CPngButton* Button(int id) const;
 
     const StatePictures& Pictures() const { return pictures_; }
     // A lighting bitmap by file name ("dengup.bmp"); null when it could not be loaded.
@@ -82,6 +85,7 @@ private:
     StatePictures pictures_;
     std::map<std::string, QPixmap, std::less<>> bitmaps_;
     std::unordered_map<int, QWidget*> controls_;
+    MainWindowParts parts_;
     ArrowOffsets leftArrow_;
     ArrowOffsets rightArrow_;
     bool arrowsUp_ = false;

@@ -16,6 +16,7 @@
 
 #include "model/key_table.h"
 #include "platform/private_profile.h"
+#include "ui/main_window_controls.h"
 
 namespace {
 
@@ -26,38 +27,10 @@ struct Window {
     std::vector<std::string> keys;  // BUTTONINFO keys of controls the user sees
 };
 
-std::vector<std::string> MainWindowKeys()
-{
-    std::vector<std::string> keys = {"VELMAR_LINK", "FUNC_PROFILES", "FUNC_MACRO", "CONTROL_OK", "CONTROL_CANCEL",
-        "CONTROL_HELP", "CONTROL_CLOSE", "CONTROL_MINIMIZE", "CONTROL_MENU", "CONTROL2_APPLY", "LOCK_CAPS", "LOCK_NUM",
-        "LOCK_SCROLL", "LOCK_AB", "FLIP_0", "FLIP_1", "FLIP_2", "VELMAR_VER", "FUNC_PROFILE1", "FUNC_PROFILE2",
-        "FUNC_PROFILE3", "FUNC_DEFAULT", "FUNC_SWITCH", "FUNC_REPORT1", "FUNC_REPORT2", "FUNC_REPORT3", "FUNC_REPORT4",
-        "KEY_FN", "LEFT_ARROW", "RIGHT_ARROW",
-        // The lighting panel and the labels around it.
-        "CONTROL_UsbStatic", "CONTROL_Profiles", "CONTROL_Lighting", "CONTROL_Working", "CONTROL_LEDTEXT",
-        "CONTROL_COLORTEXT", "CONTROL_DengStatic", "CONTROL_DengStaPic", "CONTROL_XGcombox", "CONTROL_LedCombox",
-        "CONTROL_JDTStatic", "CONTROL_LightStatic", "CONTROL_LightSlider", "CONTROL_SpeedStatic", "CONTROL_SpeedSlider",
-        "CONTROL_BLFXStatic", "CONTROL_BLFXLStaPic", "CONTROL_BLFXRStaPic", "CONTROL_BLFXStatic2",
-        "CONTROL_BLFXLStaPic2", "CONTROL_BLFXRStaPic2", "CONTROL_BLFXStatic3", "CONTROL_BLFXLStaPic3",
-        "CONTROL_BLFXRStaPic3", "CONTROL_FYYSStatic", "CONTROL_FYYSButton", "CONTROL_FYSJSStaPic",
-        "CONTROL_FYSJSStatic", "CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC", "CONTROL_LANPIC",
-        "CONTROL_HXysStatic", "CONTROL_HXysButton", "CONTROL_ColorButton", "CONTROL_HXsjsStatic", "CONTROL_HXsjsStaPic",
-        "CONTROL_USERysStatic", "CONTROL_USERysButton", "CONTROL_USERjsStatic", "CONTROL_USERjsButton",
-        "CONTROL_USERgjStatic", "CONTROL_USERgjStaPic1", "CONTROL_USERgjStaPic2", "CONTROL_umCombo"};
-    char key[16];
-    for (const tavrin::model::KeyButton& button : tavrin::model::KeyButtonsInOrder()) {
-        std::snprintf(key, sizeof key, "KEY_%03X", tavrin::model::IndexFromCode(button.code));
-        keys.push_back(key);
-    }
-    for (int g = 1; g <= 9; ++g)
-        keys.push_back("FUNC_G" + std::to_string(g));
-    return keys;
-}
-
 const std::vector<Window>& Windows()
 {
     static const std::vector<Window> windows = {
-        {"Main.ini", MainWindowKeys()},
+        {"Main.ini", tavrin::ui::MainWindowSkinKeys()},
         {"Composite.ini",
             {"CONTROL_MASK", "CONTROL_SING", "CONTROL_TITLE", "CONTROL_OSK", "CONTROL_CLEAR", "CONTROL_MEDIA",
                 "CONTROL_MACRO", "CONTROL_KEY", "CONTROL_FUNCTION", "CONTROL_OK", "CONTROL_CANCEL", "CONTROL_CLOSE",
@@ -156,7 +129,7 @@ TEST(SkinFiles, EveryControlTheWindowsShowHasARealRectangleInsideItsWindow)
 TEST(SkinFiles, KeysOfTheKeyboardPictureDoNotOverlap)
 {
     std::vector<std::pair<std::string, QRect>> keys;
-    for (const std::string& key : MainWindowKeys())
+    for (const std::string& key : tavrin::ui::MainWindowSkinKeys())
         if (key.rfind("KEY_", 0) == 0 || key.rfind("FUNC_G", 0) == 0)
             keys.emplace_back(key, Rectangle("Main.ini", "BUTTONINFO", key).value_or(QRect()));
     ASSERT_EQ(keys.size(), tavrin::model::kKeyButtonCount + tavrin::model::kGKeyCount + 1);

@@ -109,24 +109,54 @@ TEST_F(MainWindowSkinTest, EveryControlExistsOnceAndIsReachedByItsIdentifier)
     }
     EXPECT_EQ(widgets.size(), MainWindowControls().size()) << "identifiers are unique";
     EXPECT_EQ(keyButtons, model::kKeyButtonCount);
-    for (int g = 0; g < 9; ++g)
-        EXPECT_NE(skin->Button(*model::GButtonId(g)), nullptr);
-    EXPECT_NE(skin->ControlAs<CSkinColorBtn>(main_id::kAmbientColourButton), nullptr);
-    EXPECT_NE(skin->ControlAs<CSkinSlider>(main_id::kSpeedSlider), nullptr);
-    EXPECT_TRUE(skin->ControlAs<QComboBox>(main_id::kUserLayouts)->isEditable());
-    EXPECT_FALSE(skin->ControlAs<QComboBox>(main_id::kEffectList)->isEditable());
     EXPECT_EQ(skin->Control(4242), nullptr);
+}
+
+TEST_F(MainWindowSkinTest, GroupsHandOutEachControlByItsRole)
+{
+    CBaseDialog window(nullptr, LayoutFile(), Folder());
+    const auto skin = LayOut(window);
+    const KeyboardButtons& keyboard = skin->Keyboard();
+    ASSERT_EQ(keyboard.keys.size(), model::kKeyButtonCount);
+    for (const KeyboardButtons::Key& key : keyboard.keys) {
+        ASSERT_NE(key.button, nullptr);
+        EXPECT_EQ(key.button->objectName().toStdString(), KeyButtonSkinKey(model::IndexFromCode(key.code)));
+        EXPECT_EQ(keyboard.ButtonOf(key.code), key.button);
+    }
+    EXPECT_EQ(keyboard.ButtonOf(model::kMouseLeft), nullptr);
+    for (std::size_t g = 0; g < keyboard.gKeys.size(); ++g)
+        EXPECT_EQ(keyboard.gKeys[g]->objectName().toStdString(), GButtonSkinKey(static_cast<int>(g) + 1));
+    EXPECT_EQ(keyboard.fn->objectName(), "KEY_FN");
+
+    // Roles that lie close together in the table and are easily crossed.
+    const WindowButtons& buttons = skin->Buttons();
+    const LightingPanelControls& lighting = skin->Lighting();
+    const std::pair<QWidget*, const char*> roles[] = {{buttons.ok, "CONTROL_OK"}, {buttons.apply, "CONTROL2_APPLY"},
+        {buttons.profiles[0], "FUNC_PROFILE1"}, {buttons.profiles[2], "FUNC_PROFILE3"},
+        {buttons.profileDialog, "FUNC_PROFILES"}, {buttons.flipFirst, "FLIP_1"}, {buttons.busy, "CONTROL_JDTStatic"},
+        {lighting.brightness, "CONTROL_LightSlider"}, {lighting.speed, "CONTROL_SpeedSlider"},
+        {lighting.hx.colour, "CONTROL_HXysButton"}, {lighting.fy.colourfulSwitch, "CONTROL_FYSJSStaPic"},
+        {lighting.fixedColours[1], "CONTROL_HUANGPIC"}, {lighting.paintBrush, "CONTROL_USERgjStaPic1"},
+        {lighting.ambient, "CONTROL_LedCombox"}, {lighting.ambientColour, "CONTROL_ColorButton"},
+        {lighting.reportRates[1], "FUNC_REPORT2"}, {lighting.reportRates[3], "FUNC_REPORT4"}};
+    for (const auto& [widget, key] : roles) {
+        ASSERT_NE(widget, nullptr) << key;
+        EXPECT_EQ(widget->objectName(), key);
+    }
+    EXPECT_TRUE(lighting.userLayouts->isEditable());
+    EXPECT_FALSE(lighting.effects->isEditable());
+    EXPECT_EQ(lighting.alwaysHidden.size(), 15u);  // 1157–1158, 1180–1184, 1186–1193
 }
 
 TEST_F(MainWindowSkinTest, ControlsArePlacedByTheirRuleAndBadValuesFallBack)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
-    CPngButton* ok = skin->Button(main_id::kOk);
+    CPngButton* ok = skin->Buttons().ok;
     EXPECT_EQ(ok->geometry(), QRect(10, 20, 60, 24));
     EXPECT_EQ(ok->PictureOffset(), QPoint(10, 20));
     EXPECT_TRUE(ok->isEnabled());
-    CPngButton* key = skin->ControlAs<CPngButton>(model::KeyButtonsInOrder()[0].controlId);
+    CPngButton* key = skin->Keyboard().keys[0].button;
     EXPECT_EQ(key->geometry(), QRect(100, 50, 20, 20));
 
     for (const int id : {main_id::kMacro, main_id::kCancel, main_id::kHelp}) {
@@ -145,7 +175,7 @@ TEST_F(MainWindowSkinTest, ButtonsTakeThePicturesOfTheirSet)
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
     window.show();
-    CPngButton* ok = skin->Button(main_id::kOk);
+    CPngButton* ok = skin->Buttons().ok;
     EXPECT_TRUE(Near(Centre(ok), kNormal));
     ok->SetChecked(true);
     EXPECT_TRUE(Near(Centre(ok), kDisable)) << "checked shows the disable picture";
@@ -153,25 +183,25 @@ TEST_F(MainWindowSkinTest, ButtonsTakeThePicturesOfTheirSet)
     ok->setEnabled(false);
     EXPECT_TRUE(Near(Centre(ok), kNormal)) << "disabled shows the normal picture";
 
-    CPngButton* apply = skin->Button(main_id::kApply);
+    CPngButton* apply = skin->Buttons().apply;
     apply->setEnabled(false);
     EXPECT_TRUE(Near(Centre(apply), kDisable));
 
-    CPngButton* caps = skin->Button(main_id::kCapsLock);
+    CPngButton* caps = skin->Buttons().capsLock;
     caps->setDown(true);
     EXPECT_TRUE(Near(Centre(caps), kNormal)) << "lock buttons have no pressed look";
     caps->setDown(false);
     caps->SetChecked(true);
     EXPECT_TRUE(Near(Centre(caps), kOver));
 
-    CPngButton* flip = skin->Button(main_id::kFlipIndicator);
+    CPngButton* flip = skin->Buttons().flipIndicator;
     flip->setDown(true);
     EXPECT_TRUE(Near(Centre(flip), kNormal));
     flip->SetChecked(true);
     flip->setDown(false);
     EXPECT_TRUE(Near(Centre(flip), kDisable));
 
-    EXPECT_TRUE(Near(Centre(skin->Button(main_id::kLeftArrow)), kArrow));
+    EXPECT_TRUE(Near(Centre(skin->Buttons().leftArrow), kArrow));
     EXPECT_TRUE(Near(skin->Pictures().colour1.toImage().pixelColor(5, 5), kColour1));
 }
 
@@ -179,17 +209,18 @@ TEST_F(MainWindowSkinTest, LightingControlsStartClosedWithTheirBitmaps)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
-    EXPECT_TRUE(skin->Control(main_id::kBrightnessSlider)->isHidden());
-    EXPECT_TRUE(skin->Control(main_id::kReport1)->isHidden());
-    EXPECT_TRUE(skin->Control(1158)->isHidden());
-    EXPECT_FALSE(skin->Control(main_id::kPanelSwitch)->isHidden());
-    EXPECT_FALSE(skin->Control(main_id::kPanelTitle)->isHidden());
+    const LightingPanelControls& lighting = skin->Lighting();
+    EXPECT_TRUE(lighting.brightness->isHidden());
+    EXPECT_TRUE(lighting.reportRates[0]->isHidden());
+    for (QWidget* hidden : lighting.alwaysHidden)
+        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    EXPECT_FALSE(lighting.openSwitch->isHidden());
+    EXPECT_FALSE(lighting.title->isHidden());
 
-    auto* panelSwitch = skin->ControlAs<PictureStatic>(main_id::kPanelSwitch);
-    EXPECT_EQ(panelSwitch->Picture().size(), QSize(12, 12));
-    EXPECT_TRUE(skin->ControlAs<PictureStatic>(main_id::kRedPicture)->Picture().isNull()) << "cut short: blank";
+    EXPECT_EQ(lighting.openSwitch->Picture().size(), QSize(12, 12));
+    EXPECT_TRUE(lighting.fixedColours[0]->Picture().isNull()) << "cut short: blank";
     EXPECT_TRUE(skin->Bitmap("lan.bmp").isNull()) << "missing: blank";
-    auto* brightness = skin->ControlAs<CSkinSlider>(main_id::kBrightnessSlider);
+    CSkinSlider* brightness = lighting.brightness;
     EXPECT_EQ(brightness->CurrentPicture().size(), QSize(50, 8)) << "position 0 shows 1.bmp";
     brightness->setValue(3);
     EXPECT_TRUE(brightness->CurrentPicture().isNull());
@@ -199,7 +230,7 @@ TEST_F(MainWindowSkinTest, DirectionGroupMovesToTheLayoutOfTheEffect)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
-    QWidget* label = skin->Control(main_id::kDirectionLabel);
+    QWidget* label = skin->Lighting().directionLabel;
     EXPECT_EQ(label->geometry(), QRect(30, 150, 60, 16));
     skin->PlaceDirectionGroup(2);
     EXPECT_EQ(label->geometry(), QRect(300, 200, 60, 16)) << "moved, size kept";
@@ -213,8 +244,8 @@ TEST_F(MainWindowSkinTest, ArrowsBlinkBetweenTheirTwoOffsets)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
-    CPngButton* left = skin->Button(main_id::kLeftArrow);
-    CPngButton* right = skin->Button(main_id::kRightArrow);
+    CPngButton* left = skin->Buttons().leftArrow;
+    CPngButton* right = skin->Buttons().rightArrow;
     EXPECT_EQ(left->geometry(), QRect(200, 10, 10, 10));
     EXPECT_EQ(left->PictureOffset(), QPoint(0, 0));
     EXPECT_EQ(skin->ArrowTimer().interval(), MainWindowSkin::kArrowBlinkMs);
@@ -242,14 +273,14 @@ TEST_F(MainWindowSkinTest, FontsOfTheSkin)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
     const auto skin = LayOut(window);
-    CPngButton* ok = skin->Button(main_id::kOk);
+    CPngButton* ok = skin->Buttons().ok;
     EXPECT_TRUE(ok->ShowsText());
     EXPECT_EQ(ok->TextFont().families().front(), "Arial");
     EXPECT_EQ(ok->TextFont().pointSize(), 10);
-    EXPECT_EQ(skin->Button(main_id::kVersion)->TextFont().families().front(), "Verdana");
-    EXPECT_FALSE(skin->Button(main_id::kProfiles)->ShowsText());
+    EXPECT_EQ(skin->Buttons().version->TextFont().families().front(), "Verdana");
+    EXPECT_FALSE(skin->Buttons().profileDialog->ShowsText());
 
-    auto* working = skin->ControlAs<ColorStatic>(main_id::kWorkingModeLabel);
+    ColorStatic* working = skin->Buttons().workingModeLabel;
     EXPECT_EQ(working->font().families().front(), "Arial Unicode MS");
     EXPECT_EQ(working->font().pixelSize(), 20);
     EXPECT_EQ(working->font().weight(), QFont::DemiBold);

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "model/key_table.h"
+#include "ui/skin_layout.h"
 
 namespace tavrin::skin {
 namespace {
@@ -121,8 +122,7 @@ std::vector<ImageButton> KeyboardButtons(const KeyboardPlacement& placement, QSt
             return {};
         }
         const KeyPlace& place = *found->second;
-        const QString skinKey
-            = QString("KEY_%1").arg(model::IndexFromCode(keyButton.code), 3, 16, QChar('0')).toUpper();
+        const QString skinKey = QString::fromStdString(ui::KeyButtonSkinKey(model::IndexFromCode(keyButton.code)));
         buttons.push_back(Key(skinKey, KeyCell(placement, place.x, place.row, place.w, place.h), Face::Keycap,
             QString::fromUtf8(place.legend), QString::fromUtf8(place.upper)));
     }
@@ -143,7 +143,8 @@ std::vector<ImageButton> KeyboardButtons(const KeyboardPlacement& placement, QSt
             rect.moveTop(stripTop + 1);
             rect.setHeight(stripHeight - 2);
         }
-        buttons.push_back(Key(QString("FUNC_G%1").arg(g), rect, Face::GKeycap, QString("G%1").arg(g)));
+        buttons.push_back(
+            Key(QString::fromStdString(ui::GButtonSkinKey(g)), rect, Face::GKeycap, QString("G%1").arg(g)));
     }
     buttons.push_back(Key("LOCK_AB", KeyCell(placement, kGColumn, 0, 1), Face::BankIndicator, {}));
     return buttons;

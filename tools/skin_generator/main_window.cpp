@@ -1,10 +1,12 @@
 #include "main_window.h"
 
 #include <QPainterPath>
+#include <set>
 
 #include "keyboard_geometry.h"
 #include "layout_file.h"
 #include "skin_painter.h"
+#include "ui/main_window_controls.h"
 #include "window_pictures.h"
 
 namespace tavrin::skin {
@@ -189,6 +191,31 @@ QImage RenderArrowSheet(const MainWindow& window)
     return sheet;
 }
 
+// The program reads the keys of its table of controls; a picture with another set of keys would
+// leave a control at (1, 1) or place one that does not exist.
+bool PlacesExactlyTheProgramsKeys(const WindowLayout& layout, QString& error)
+{
+    std::set<std::string> placed;
+    for (const ImageButton& button : layout.buttons)
+        placed.insert(button.key.toStdString());
+    for (const PlainControl& control : layout.controls)
+        placed.insert(control.key.toStdString());
+    std::set<std::string> expected;
+    for (const std::string& key : ui::MainWindowSkinKeys())
+        expected.insert(key);
+    for (const std::string& key : expected)
+        if (!placed.contains(key)) {
+            error = QString("the main window's picture does not place the control %1").arg(key.c_str());
+            return false;
+        }
+    for (const std::string& key : placed)
+        if (!expected.contains(key)) {
+            error = QString("the main window's picture places %1, which the program does not have").arg(key.c_str());
+            return false;
+        }
+    return true;
+}
+
 }  // namespace
 
 bool BuildMainWindow(MainWindow& window, QString& error)
@@ -214,7 +241,7 @@ bool BuildMainWindow(MainWindow& window, QString& error)
     AddTopStrip(window, placement);
     AddLightingPanel(window);
     AddFooter(window);
-    return true;
+    return PlacesExactlyTheProgramsKeys(window.layout, error);
 }
 
 void DrawMainBackground(QPainter& painter, const MainWindow& window)
