@@ -1,14 +1,22 @@
 #include "app/tavrin_dlg.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <unistd.h>
 
+#include "app/about_dialog.h"
 #include "app/tavrin_app.h"
 #include "app/window_messages.h"
 #include "platform/stop_signals.h"
 #include "platform/user_folders.h"
 #include "ui/color_static.h"
+#include "ui/picture_static.h"
 #include "ui/png_button.h"
 #include "ui/skin_failure.h"
 
@@ -25,10 +33,14 @@ CTavrinDlg::CTavrinDlg(CTavrinApp& app, WindowOptions options)
     shownOnce_ = options_.shownOnce;
     // Nothing is waiting to be applied yet.
     settingsModified_ = false;
+    if (!options_.openUrl)
+        options_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 }
 
 CTavrinDlg::~CTavrinDlg()
 {
+    qApp->removeEventFilter(this);
+    windowThread_.Close();
     if (keyboard_)
         keyboard_->Stop();
 }
@@ -57,16 +69,11 @@ bool CTavrinDlg::OnInitDialog()
         Trace("the service library could not be bound");
         return false;
     }
-    // The reads, the keyboard count and the presence worker.
-    keyboard_->RegisterDeviceReads([this](std::uint16_t code) { OnConsumerCode(code); });
-    const int count = keyboard_->KeyboardCount();
-    keyboard_->StartPresence(
-        profiles::KeyboardPresence::Window{[this] { return WindowReady(); },
-            [this] { PostMessageToSelf(MSG_OPEN, MSG_OPEN_CHECK); },
-            [](std::uint32_t presence) { Trace(presence != 0 ? "keyboard present" : "keyboard absent"); }},
-        shownOnce_);
-    if (count <= 0)
-        shownOnce_ = true;
+    // From here on the keyboard's messages may come from any thread.
+    keyboard_->RouteMessagesTo(threadMessages_);
+    profiles_ = std::make_unique<profiles::ProfileManager>(
+        *keyboard_, app_.Working(), platform::DocumentsFolder(), app_.Texts(), threadMessages_);
+    StartFollowingKeyboard();
     // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
     // The skin's pictures and the layout, the paths that need the skin and the documents
@@ -79,6 +86,10 @@ bool CTavrinDlg::OnInitDialog()
     if (events < kKeyEventCount)
         std::fprintf(stderr, "tavrin: only %d of the %d key events could be made (names held by another user?)\n",
             events, kKeyEventCount);
+    // Enter, Escape and F1 anywhere in the window, and a change of the system clock.
+    qApp->installEventFilter(this);
+    WatchClockChanges();
+    setWindowIcon(IconOf(model::kProgramIcon));
     // The tray icon and the hiding come with MSG_INIT, once the loop runs; the labels now.
     PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
     HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
@@ -109,6 +120,13 @@ bool CTavrinDlg::LayOutFromSkin()
     buttons.apply->setEnabled(settingsModified_);
     // Key clicks start in the function keys mode.
     buttons.switchMode->setText(kSwitchToColourKeys);
+    std::vector<QPixmap> frames;
+    for (int frame = 1; frame <= 10; ++frame)
+        frames.push_back(skin_->Bitmap("jdt" + std::to_string(frame) + ".bmp"));
+    busy_ = std::make_unique<BusyRun>(*buttons.busy, std::move(frames));
+    ApplyFlip(app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0);
+    ConnectControls();
+    BuildWindowMenu();
     // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
     // active profile happen on worker threads too.
     keyboard_->Active().SetWorkingModeObserver([this](bool shown) {
@@ -129,12 +147,20 @@ std::uint32_t CTavrinDlg::HandleMessage(std::uint32_t number, std::uint32_t wPar
         OnOpen();
     } else if (number == MSG_KILL && wParam == MSG_KILL_CHECK) {
         Trace("MSG_KILL");
-        hide();
-        CloseDown();
+        WhenIdle([this] {
+            hide();
+            CloseDown();
+        });
     } else if (number == MSG_INIT && wParam == MSG_INIT_CHECK) {
         OnInit();
     } else if (number == MSG_LANGUAGE && wParam == MSG_LANGUAGE_CHECK) {
         OnLanguage(static_cast<int>(lParam));
+    } else if (number == MSG_PROFILE_RELOAD && wParam == MSG_PROFILE_RELOAD_CHECK) {
+        WhenIdle([this] { OnProfileReload(); });
+    } else if (number == MSG_DEVICE_REMOVED) {
+        OnDeviceRemoved();
+    } else if (number == MSG_GKEY_BANK && wParam == MSG_GKEY_BANK_CHECK) {
+        OnGKeyBank();
     }
     return 0;
 }
@@ -147,6 +173,26 @@ void CTavrinDlg::PostMessageToSelf(std::uint32_t number, std::uint32_t wParam, s
 
 void CTavrinDlg::OnInit()
 {
+    tray_ = std::make_unique<ui::CTrayIcon>([this](int icon) { return IconOf(icon); },
+        app_.Paths().base + "Skins/language.ini", app_.Texts().SkinLanguageSection());
+    tray_->SetMenuRelabel([this](QMenu& menu) {
+        const std::pair<int, const char*> labels[]
+            = {{ui::kCommandOpen, "IDS_POP_UP_MENU_OPEN"}, {32775, "IDS_POP_UP_MENU_STOP"},
+                {ui::kCommandAbout, "IDS_POP_UP_MENU_ABOUT"}, {ui::kCommandExit, "IDS_POP_UP_MENU_EXIT"}};
+        for (QAction* action : menu.actions())
+            for (const auto& [command, key] : labels)
+                if (action->data().toInt() == command)
+                    action->setText(QString::fromStdString(app_.Texts().Text(key)));
+        if (!menu.property("languages").toBool()) {
+            menu.setProperty("languages", true);
+            menu.insertSeparator(menu.actions().back());
+            FillLanguageMenu(*menu.insertMenu(menu.actions().back(), new QMenu(&menu))->menu());
+        }
+    });
+    tray_->Create(this, QString::fromStdString(app_.Texts().Text("IDS_KEYBOARD_TRAY_DESC")), model::kProgramIcon);
+    connect(tray_.get(), &ui::CTrayIcon::Command, this, &CTavrinDlg::OnCommand);
+    trayState_ = model::TrayIconState();
+    BuildProfileMenu();
     windowReady_ = true;
     hide();
     Trace("MSG_INIT");
@@ -158,6 +204,8 @@ void CTavrinDlg::OnOpen()
         return;
     if (keyboard_ && keyboard_->Presence() && keyboard_->Presence()->LastPresence() != 0) {
         Trace("MSG_OPEN shown");
+        // A minimised window comes back as it was, in front.
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         show();
         raise();
         activateWindow();
@@ -185,6 +233,14 @@ void CTavrinDlg::OnLanguage(int languageIndex)
         {b.lightingLabel, "IDS_KEYBOARD_FUNC_LIGHTING"}, {b.workingModeLabel, "IDS_KEYBOARD_FUNC_WORK"}};
     for (const auto& [label, key] : labels)
         label->setText(text(key));
+    b.version->setText(text("IDS_ABOUT_VERSION"));
+    if (CAboutDlg* about = CAboutDlg::Current())
+        about->Relabel(app_.Texts(), languageIndex);
+    if (tray_)
+        tray_->SetTooltip(text("IDS_KEYBOARD_TRAY_DESC"));
+    BuildWindowMenu();
+    if (WindowReady())
+        BuildProfileMenu();
 }
 
 void CTavrinDlg::CloseDown()
@@ -193,8 +249,15 @@ void CTavrinDlg::CloseDown()
         return;
     closed_ = true;
     hide();
-    // Child windows, the instance lock, the key events, the unapplied state.
+    // Workers waiting for the window stop waiting; nothing they queued runs any more.
+    windowThread_.Close();
+    // Child windows, the tray icon, the instance lock, the key events, the unapplied state.
     boxes_.CloseNotification();
+    CAboutDlg::CloseOpen();
+    if (tray_)
+        tray_->Remove();
+    trayState_.Clear();
+    qApp->removeEventFilter(this);
     if (options_.releaseStartUp)
         options_.releaseStartUp();
     keyEvents_.Close();
@@ -217,13 +280,88 @@ void CTavrinDlg::WatchStopSignals()
     stopNotifier_ = new QSocketNotifier(stop, QSocketNotifier::Read, this);
     connect(stopNotifier_, &QSocketNotifier::activated, this, [this] {
         platform::DrainStopSignals();
-        CloseDown();
+        WhenIdle([this] { CloseDown(); });
     });
 }
 
-void CTavrinDlg::OnConsumerCode(std::uint16_t)
+void CTavrinDlg::WatchClockChanges()
 {
-    // The keyboard's own codes are acted on once the windows that follow them exist.
+    if (clockWatch_.Descriptor() < 0)
+        return;
+    clockNotifier_ = new QSocketNotifier(clockWatch_.Descriptor(), QSocketNotifier::Read, this);
+    connect(clockNotifier_, &QSocketNotifier::activated, this, [this] {
+        // A clock that was set (by hand, or by time synchronisation after sleep) triggers Apply.
+        if (clockWatch_.ClockWasSet())
+            WhenIdle([this] { Apply(); });
+    });
+}
+
+QIcon CTavrinDlg::IconOf(int icon) const
+{
+    QIcon result;
+    const QString base = QString::fromStdString(app_.Paths().skinFolder) + QString("icon_%1").arg(icon);
+    for (const int size : {16, 22, 24, 32, 48, 64, 128})
+        if (const QString file = base + QString("_%1.png").arg(size); QFileInfo::exists(file))
+            result.addFile(file, QSize(size, size));
+    if (QFileInfo::exists(base + ".png"))
+        result.addFile(base + ".png");
+    return result;
+}
+
+bool CTavrinDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget != this && !isAncestorOf(widget)))
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Neither closes nor hides the window.
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        return skin_ && skin_->Lighting().effects->hasFocus();
+    case Qt::Key_F1:
+        if (type == QEvent::KeyPress)
+            OnHelp();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTavrinDlg::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close hides the window as Cancel does; the tray brings it back.
+    event->ignore();
+    hide();
+}
+
+void CTavrinDlg::reject()
+{
+    hide();
+}
+
+void CTavrinDlg::SetSettingsModified(bool modified)
+{
+    settingsModified_ = modified;
+    if (skin_)
+        skin_->Buttons().apply->setEnabled(modified);
+}
+
+void CTavrinDlg::WhenIdle(std::function<void()> call)
+{
+    if (busy_ && busy_->Running())
+        afterBusy_.push_back(std::move(call));
+    else
+        call();
 }
 
 }  // namespace tavrin::app

@@ -1,20 +1,33 @@
 // The main window: the program's only top-level window and the owner of its event loop. A skinned
-// dialog that binds the keyboard, lays itself out from the main skin file, answers the private
-// messages and shuts down. Start-up's machine-wide duties (command line, single instance,
-// background program) happen before it, in start_up.
+// dialog over the keyboard context that follows the keyboard as it comes and goes, answers the
+// private messages, timers and commands, and lives in the tray while hidden. Start-up's
+// machine-wide duties (command line, single instance, background program) happen before it, in
+// start_up. The commands are in tavrin_dlg_commands.cpp, what the keyboard reports in
+// tavrin_dlg_keyboard.cpp.
 #pragma once
 
 #include <QEventLoop>
+#include <QMenu>
 #include <QPointer>
+#include <QTimer>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
+#include "app/busy_run.h"
+#include "model/tray_icon_state.h"
+#include "platform/clock_change_watch.h"
 #include "platform/named_events.h"
 #include "profiles/keyboard_context.h"
+#include "profiles/profile_manager.h"
 #include "ui/base_dialog.h"
 #include "ui/main_window_skin.h"
 #include "ui/message_box_messages.h"
+#include "ui/tray_icon.h"
+#include "ui/window_thread.h"
+#include "ui/window_thread_messages.h"
 
 class QSocketNotifier;
 
@@ -24,19 +37,26 @@ class CTavrinApp;
 
 inline constexpr const char* kKeyEventPrefix = "Tavrin_Event_";
 inline constexpr int kKeyEventCount = 208;
-// The switch button's label while key clicks open the assignment editor.
+// The switch button's label in each key-click mode.
 inline constexpr const char* kSwitchToColourKeys = "Switch to the color keys mode";
+inline constexpr const char* kSwitchToFunctionKeys = "Switch to the function keys mode";
+// The window's menu.
+inline constexpr int kCommandRestore = 32776;
+inline constexpr int kCommandBackup = 32777;
 
 // What the window is given: start-up's findings, and the seams a test may fill in.
 struct WindowOptions {
     bool shownOnce = false;     // "/Start", or set later when no keyboard is there at start-up
     std::string runtimeFolder;  // where the session's names come from
-    // The questions and messages; message boxes over the window when none is given.
+    // The questions and messages; message boxes over the window when none is given. Used on the
+    // window's thread only.
     model::UserMessages* messages = nullptr;
     // The keyboard; the service library beside the program is bound at initialisation when none.
     std::unique_ptr<profiles::KeyboardContext> keyboard;
     // What start-up took (the instance channel and lock) is let go during the shutdown.
     std::function<void()> releaseStartUp;
+    // Opens a help page or link; the desktop's handler when none is given.
+    std::function<void(const QUrl&)> openUrl;
 };
 
 class CTavrinDlg : public ui::CBaseDialog {
@@ -57,40 +77,119 @@ public:
     std::uint32_t HandleMessage(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam);
     // Queues a private message to the window, from any thread.
     void PostMessageToSelf(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam = 0);
+    // A command of a control, a menu or the tray, as a click gives it.
+    void OnCommand(int command);
 
     // Hides the window, releases what start-up took and ends the loop.
     void CloseDown();
 
     bool WindowReady() const { return windowReady_.load(); }
     bool ShownOnce() const { return shownOnce_.load(); }
+    bool SettingsModified() const { return settingsModified_; }
+    // Marks the working copy edited: Apply goes on.
+    void SetSettingsModified(bool modified);
+    bool KeySelectMode() const { return keySelectMode_; }
 
     // The window's controls, once the window has laid itself out; null before.
     ui::MainWindowSkin* Skin() const { return skin_.get(); }
+    ui::CTrayIcon* Tray() const { return tray_.get(); }
+    profiles::KeyboardContext* Keyboard() const { return keyboard_.get(); }
+    const QMenu& ProfileMenu() const { return profileMenu_; }
+    QMenu& WindowMenu() { return windowMenu_; }
+    const BusyRun* Busy() const { return busy_.get(); }
+
+    // Apply: the working copy's edits to the working file and the keyboard's active profile.
+    void Apply();
+
+signals:
+    // The keyboard went: every child window closes.
+    void ChildWindowsClosing();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
     bool OnInitDialog();
     bool LayOutFromSkin();
+    void ConnectControls();
     void OnOpen();
     void OnInit();
     void OnLanguage(int languageIndex);
     void WatchStopSignals();
+    void WatchClockChanges();
+    QIcon IconOf(int icon) const;
 
-    // A code the keyboard sent on its own, on the library's thread.
+    // Commands (tavrin_dlg_commands.cpp).
+    void OnOk();
+    void OnHelp();
+    void OnLink();
+    void OnMenu();
+    void OnProfileButton(int profile);
+    void OnDefault();
+    void OnSwitchMode();
+    void OnFlip();
+    void OnAbout();
+    void OnRestore();
+    void OnBackup();
+    void KeyButtonClicked(int controlId);
+    void ApplyFlip(bool flipped);
+    void ShowColourKeys();
+    void BuildWindowMenu();
+    void FillLanguageMenu(QMenu& menu);
+    void ChooseLanguage(int languageIndex);
+
+    // The keyboard (tavrin_dlg_keyboard.cpp).
+    void StartFollowingKeyboard();
     void OnConsumerCode(std::uint16_t code);
+    void OnKeyboardArrived();
+    void OnKeyboardRemoved();
+    void OnPresenceChanged(std::uint32_t presence);
+    void OnProfileReload();
+    void OnDeviceRemoved();
+    void OnGKeyBank();
+    void OnTimer(int timer);
+    void StartOneShot(int timer);
+    void ReloadFromKeyboard(bool keepApply);
+    void RefreshKeyButtons();
+    void MarkProfileButton(int profile);
+    void BuildProfileMenu();
+    void SetTrayState(bool playing, int icon);
+    void Reread();
+    profiles::ProfileWindows SwitchWindows();
+    // Runs `call` now, or once a running Apply has finished when one runs.
+    void WhenIdle(std::function<void()> call);
+    // Keyboard work with the busy animation; what waited for it runs afterwards.
+    void RunBusy(const std::function<void()>& work);
 
     CTavrinApp& app_;
     WindowOptions options_;
     bool settingsModified_ = false;
+    bool keySelectMode_ = false;
+    int hideAtStart_ = 2;
     bool closed_ = false;
     std::atomic<bool> windowReady_{false};
     std::atomic<bool> shownOnce_{false};
 
     platform::NamedEvents keyEvents_;
     ui::MessageBoxMessages boxes_{this};
-    model::UserMessages& messages_;
+    model::UserMessages& messages_;  // on the window's thread
+    ui::WindowThread windowThread_{*this};
+    ui::WindowThreadMessages threadMessages_{messages_, windowThread_};  // from any thread
     std::unique_ptr<profiles::KeyboardContext> keyboard_;
+    std::unique_ptr<profiles::ProfileManager> profiles_;
     QSocketNotifier* stopNotifier_ = nullptr;
+    platform::ClockChangeWatch clockWatch_;
+    QSocketNotifier* clockNotifier_ = nullptr;
     std::unique_ptr<ui::MainWindowSkin> skin_;
+    std::unique_ptr<BusyRun> busy_;
+    std::unique_ptr<ui::CTrayIcon> tray_;
+    model::TrayIconState trayState_;
+    std::map<int, QTimer*> oneShots_;
+    std::vector<std::function<void()>> afterBusy_;
+    QMenu profileMenu_;
+    QMenu windowMenu_;
     QEventLoop loop_;
 };
 

@@ -27,7 +27,8 @@ DeviceSession::~DeviceSession()
 
 void DeviceSession::RegisterDeviceReads(DeviceEventSink& sink)
 {
-    bankStatus_ = kInitialBankStatus;
+    bankStatus_[0] = kInitialBankStatus[0];
+    bankStatus_[1] = kInitialBankStatus[1];
     InstallNotificationTargets(&link_, &sink);
     const InterfaceSelector consumer = ConsumerInterface();
     Register(*service_, consumer, TOLVEX_TAG_CONSUMER, consumerHandle_);
@@ -40,6 +41,18 @@ int DeviceSession::KeyboardCount()
     const InterfaceSelector control = ControlInterface();
     return service_->RequestGetDeviceCount(
         &control, nullptr, 0, TolvexRequestKey(&control, nullptr, 0, nullptr, 0), nullptr);
+}
+
+int DeviceSession::SwitchGKeyBank()
+{
+    const std::uint8_t second = bankStatus_[1].load() ^ 1;
+    bankStatus_[1] = second;
+    const std::uint8_t status[2] = {bankStatus_[0].load(), second};
+    const InterfaceSelector selector = KeyStatusInterface();
+    service_->DeleteRequestFromUnitId(statusHandle_);
+    const std::uint32_t key = TolvexRequestKey(&selector, NotificationCallback, kBankStatusTag, status, 2);
+    service_->RequestStatusWrite(&selector, NotificationCallback, kBankStatusTag, status, 2, key, &statusHandle_);
+    return second & 1;
 }
 
 }  // namespace tavrin::device

@@ -15,6 +15,9 @@ inline constexpr int kSupportedLanguageCount = 6;
 inline constexpr std::uint16_t kDefaultLanguage = 1033;
 inline constexpr const char* kLanguageValueName = "dwLanguageId";
 inline constexpr const char* kMissingText = "#Error";
+// Each language's name in itself, by language index, for choosing one.
+inline constexpr std::array<const char*, kSupportedLanguageCount> kLanguageOwnNames
+    = {"English", "Français", "Español", "Português (Brasil)", "Nederlands", "简体中文"};
 
 // The identifier that a system language stands for: the regional mapping, then 1033 for any
 // language the program does not ship.
@@ -60,6 +63,12 @@ public:
     std::string SkinLanguageSection() const;
 
     const std::string& Folder() const { return folder_; }
+    // Makes the language at `languageIndex` (0–5) the stored choice.
+    void ChooseLanguageIndex(int languageIndex)
+    {
+        if (languageIndex >= 0 && languageIndex < kSupportedLanguageCount)
+            settings_->StoreLanguageId(kSupportedLanguages[static_cast<std::size_t>(languageIndex)]);
+    }
 
 private:
     std::string folder_;

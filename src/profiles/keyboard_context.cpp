@@ -13,9 +13,10 @@ KeyboardContext::KeyboardContext(std::unique_ptr<device::DeviceService> service,
     std::unique_ptr<device::TransactionTimer> timer, model::UserMessages& messages)
     : session_(std::make_unique<device::DeviceSession>(std::move(service), std::move(timer)))
     , active_(session_->Commands())
-    , download_(session_->Commands(), active_, defaults_, messages)
-    , transfer_(session_->Commands(), active_, defaults_, download_, messages)
+    , download_(session_->Commands(), active_, defaults_, relay_)
+    , transfer_(session_->Commands(), active_, defaults_, download_, relay_)
 {
+    relay_.target = &messages;
     active_.SetUnknown();
 }
 
@@ -78,24 +79,34 @@ bool KeyboardContext::WaitForKeyboard(std::chrono::milliseconds wait)
     return true;
 }
 
-std::string KeyboardContext::ReadArrivalState()
+std::string ArrivalState::Describe() const
 {
+    if (identity != device::kDeviceOk)
+        return "reading the keyboard's identity failed: " + device::DeviceResultText(identity);
+    if (defaultMap != device::kDeviceOk)
+        return "reading the keyboard's default key map failed: " + device::DeviceResultText(defaultMap);
+    if (!inTurn)
+        return "the keyboard answered out of turn while its identity and default key map were read";
+    return {};
+}
+
+ArrivalState KeyboardContext::ReadArrival()
+{
+    ArrivalState state;
     const device::ReplyCount before = session_->Link().CountReplies();
     IdentityBlock identity{};
-    const int infoResult = Commands().ReadDeviceInfo(identity);
-    if (infoResult != device::kDeviceOk)
-        return "reading the keyboard's identity failed: " + device::DeviceResultText(infoResult);
+    state.identity = Commands().ReadDeviceInfo(identity);
     model::KeyBlockBytes defaults{};
-    const int mapResult = Commands().ReadBaseKeyMap(defaults);
-    if (mapResult != device::kDeviceOk)
-        return "reading the keyboard's default key map failed: " + device::DeviceResultText(mapResult);
+    state.defaultMap = Commands().ReadBaseKeyMap(defaults);
     // Everything written later is encoded against this map: it must be the keyboard's own.
-    if (!session_->Link().RepliesCameInTurn(before))
-        return "the keyboard answered out of turn while its identity and default key map were read";
-    identity_ = identity;
-    download_.SetCapacity(device::MacroCapacityOf(identity_));
-    defaults_.Replace(defaults);
-    return {};
+    state.inTurn = session_->Link().RepliesCameInTurn(before);
+    if (state.IdentityTaken()) {
+        identity_ = identity;
+        download_.SetCapacity(device::MacroCapacityOf(identity_));
+    }
+    if (state.DefaultMapTaken())
+        defaults_.Replace(defaults);
+    return state;
 }
 
 void KeyboardContext::OnPresenceNotification(std::uint32_t presence)

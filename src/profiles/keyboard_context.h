@@ -24,6 +24,17 @@ namespace tavrin::profiles {
 
 using IdentityBlock = std::array<std::uint8_t, device::kDeviceInfoSize>;
 
+// What an arrival's reads gave: each part is taken only when it was read, in turn.
+struct ArrivalState {
+    int identity = device::kDeviceOk;    // the identity block's read
+    int defaultMap = device::kDeviceOk;  // the default key map's read
+    bool inTurn = true;                  // no answer came out of turn meanwhile
+    bool IdentityTaken() const { return identity == device::kDeviceOk && inTurn; }
+    bool DefaultMapTaken() const { return defaultMap == device::kDeviceOk && inTurn; }
+    // Empty when both were taken, else what failed.
+    std::string Describe() const;
+};
+
 class KeyboardContext final : private device::DeviceEventSink {
 public:
     // Over any service: the library bound by Bind, or a test's fake.
@@ -55,9 +66,13 @@ public:
     void Stop();
 
     // What every arrival reads: the identity block (the macro capacity follows from it) and the
-    // keyboard's own default key map. Empty on success, else what failed; on failure the previous
-    // values stay.
-    std::string ReadArrivalState();
+    // keyboard's own default key map. A part that fails keeps its previous value.
+    ArrivalState ReadArrival();
+    // The same, empty on success, else what failed.
+    std::string ReadArrivalState() { return ReadArrival().Describe(); }
+
+    // Where the context's messages go from now on (the window's, which any thread may use).
+    void RouteMessagesTo(model::UserMessages& messages) { relay_.target = &messages; }
 
     device::DeviceSession& Session() { return *session_; }
     device::DeviceCommands& Commands() { return session_->Commands(); }
@@ -72,6 +87,23 @@ private:
     void OnPresenceNotification(std::uint32_t presence) override;
     void OnConsumerCode(std::uint16_t code) override;
 
+    // Hands every message on to the current target.
+    struct MessagesRelay final : model::UserMessages {
+        std::atomic<model::UserMessages*> target;
+        void ShowMessage(const std::string& text) override { target.load()->ShowMessage(text); }
+        void Notify(const std::string& text) override { target.load()->Notify(text); }
+        model::Answer Ask(const std::string& text) override { return target.load()->Ask(text); }
+        std::optional<std::string> ChooseFileToOpen(const model::FileChoice& choice) override
+        {
+            return target.load()->ChooseFileToOpen(choice);
+        }
+        std::optional<std::string> ChooseFileToSave(const model::FileChoice& choice) override
+        {
+            return target.load()->ChooseFileToSave(choice);
+        }
+    };
+
+    MessagesRelay relay_;
     std::unique_ptr<device::DeviceSession> session_;
     ActiveProfile active_;
     model::DefaultKeyBlock defaults_;

@@ -54,11 +54,16 @@ void KeyboardPresence::OnKeyboardPresence(std::uint32_t presence)
 
 void KeyboardPresence::Act(std::uint32_t presence)
 {
-    if (stopping_ || presence == lastPresence_.load())
+    const std::uint32_t previous = lastPresence_.load();
+    if (stopping_ || presence == previous)
         return;
-    lastPresence_ = presence;
+    if (presence != 0 && window_.arrived)
+        window_.arrived();
+    else if (presence == 0 && previous != 0 && window_.removed)
+        window_.removed();
     if (window_.changed)
         window_.changed(presence);
+    lastPresence_ = presence;
     if (presence != 0 && !shownOnce_.exchange(true) && window_.open)
         window_.open();
 }

@@ -16,11 +16,14 @@ namespace tavrin::profiles {
 
 class KeyboardPresence {
 public:
-    // What a worker needs of the main window; both are called on the worker's thread.
+    // What a worker needs of the main window; all are called on the worker's thread, in the order
+    // listed, and may wait for the window's thread.
     struct Window {
         std::function<bool()> ready;                 // the window has finished starting up
-        std::function<void()> open;                  // post the window its open message
+        std::function<void()> arrived;               // the keyboard came: read it, reload from it
+        std::function<void()> removed;               // the keyboard that was there went
         std::function<void(std::uint32_t)> changed;  // the presence changed to this value
+        std::function<void()> open;                  // post the window its open message
     };
 
     KeyboardPresence(Window window, std::atomic<bool>& shownOnce)
@@ -36,7 +39,8 @@ public:
     // blocks: the library's callback thread calls it.
     void Start(std::uint32_t presence);
     // The worker's body: waits for the window, then acts when the presence changed. On the first
-    // arrival while the window has not been shown once, opens the window.
+    // arrival while the window has not been shown once, opens the window. The last presence
+    // changes once the window has followed the change.
     void OnKeyboardPresence(std::uint32_t presence);
 
     std::uint32_t LastPresence() const { return lastPresence_.load(); }

@@ -49,4 +49,39 @@ bool KeysPlayingMacro(ProfileData& working, int activeProfile, std::uint16_t mac
     return false;
 }
 
+namespace {
+
+std::optional<std::size_t> ColourKeyRecord(int bank, int controlId)
+{
+    if (const std::optional<int> g = model::GIndexOfButton(controlId))
+        return static_cast<std::size_t>(*g + (bank != 0 ? 9 : 0));
+    const auto& buttons = model::KeyButtonsInOrder();
+    for (std::size_t place = 0; place < buttons.size(); ++place)
+        if (buttons[place].controlId == controlId)
+            return place;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<bool> ColourKeyFlag(ProfileData& working, int profile, int bank, int controlId)
+{
+    const std::optional<std::size_t> record = ColourKeyRecord(bank, controlId);
+    if (!record)
+        return std::nullopt;
+    std::lock_guard lock(working.lock);
+    return working.Record(profile, *record).colourKeyFlag != 0;
+}
+
+bool ToggleColourKey(ProfileData& working, int profile, int bank, int controlId)
+{
+    const std::optional<std::size_t> record = ColourKeyRecord(bank, controlId);
+    if (!record)
+        return false;
+    std::lock_guard lock(working.lock);
+    std::uint32_t& flag = working.Record(profile, *record).colourKeyFlag;
+    flag = flag != 0 ? 0 : 1;
+    return true;
+}
+
 }  // namespace tavrin::profiles

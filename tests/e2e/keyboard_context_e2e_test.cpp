@@ -35,12 +35,13 @@ TEST(KeyboardContextEndToEnd, BindsReadsTheArrivalStateAndFollowsThePresence)
     std::atomic<bool> shownOnce{true};
     keyboard->RegisterDeviceReads();
     ASSERT_TRUE(keyboard->WaitForKeyboard(2s));
-    keyboard->StartPresence({[] { return true; }, [] {},
-                                [&](std::uint32_t presence) {
-                                    std::lock_guard lock(mutex);
-                                    changes.push_back(presence);
-                                }},
-        shownOnce);
+    KeyboardPresence::Window window;
+    window.ready = [] { return true; };
+    window.changed = [&](std::uint32_t presence) {
+        std::lock_guard lock(mutex);
+        changes.push_back(presence);
+    };
+    keyboard->StartPresence(window, shownOnce);
     ASSERT_EQ(keyboard->ReadArrivalState(), "");
     EXPECT_EQ(keyboard->Download().Capacity(), 64u * 128u) << "from the identity block";
     EXPECT_EQ(keyboard->Active().ReadActiveProfile(), 0);

@@ -1,6 +1,8 @@
 #include "profiles/keyboard_presence.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace tavrin::profiles {
 namespace {
@@ -9,13 +11,28 @@ using namespace std::chrono_literals;
 
 class KeyboardPresenceTest : public ::testing::Test {
 protected:
+    // Each hook notes itself: "+" arrived, "-" removed, the presence changed to a number, "open".
     KeyboardPresence::Window Window()
     {
-        return {[this] { return ready_.load(); }, [this] { ++opens_; },
-            [this](std::uint32_t presence) {
-                std::lock_guard lock(mutex_);
-                changes_.push_back(presence);
-            }};
+        KeyboardPresence::Window window;
+        window.ready = [this] { return ready_.load(); };
+        window.arrived = [this] { Note("+"); };
+        window.removed = [this] { Note("-"); };
+        window.changed = [this](std::uint32_t presence) {
+            std::lock_guard lock(mutex_);
+            changes_.push_back(presence);
+            steps_.push_back(std::to_string(presence));
+        };
+        window.open = [this] {
+            ++opens_;
+            Note("open");
+        };
+        return window;
+    }
+    void Note(const char* step)
+    {
+        std::lock_guard lock(mutex_);
+        steps_.push_back(step);
     }
     std::vector<std::uint32_t> Changes()
     {
@@ -28,6 +45,7 @@ protected:
     std::atomic<int> opens_{0};
     std::mutex mutex_;
     std::vector<std::uint32_t> changes_;
+    std::vector<std::string> steps_;
 };
 
 TEST_F(KeyboardPresenceTest, OpensTheWindowOnTheFirstArrivalOnly)
@@ -39,6 +57,28 @@ TEST_F(KeyboardPresenceTest, OpensTheWindowOnTheFirstArrivalOnly)
     EXPECT_EQ(opens_, 1);
     EXPECT_TRUE(shownOnce_);
     EXPECT_EQ(presence.LastPresence(), 2u);
+}
+
+TEST_F(KeyboardPresenceTest, ArrivalAndRemovalComeBeforeTheChangeAndTheOpening)
+{
+    KeyboardPresence presence(Window(), shownOnce_);
+    for (std::uint32_t value : {1u, 0u, 0u, 1u})
+        presence.OnKeyboardPresence(value);
+    EXPECT_EQ(steps_, (std::vector<std::string>{"+", "1", "open", "-", "0", "+", "1"}));
+}
+
+TEST_F(KeyboardPresenceTest, TheLastPresenceChangesOnlyOnceTheWindowFollowed)
+{
+    // The window's "is the keyboard there?" must not say yes before the arrival's reload is done.
+    auto window = Window();
+    KeyboardPresence* presence = nullptr;
+    std::uint32_t duringArrival = 99;
+    window.arrived = [&] { duringArrival = presence->LastPresence(); };
+    KeyboardPresence followed(window, shownOnce_);
+    presence = &followed;
+    followed.OnKeyboardPresence(1);
+    EXPECT_EQ(duringArrival, 0u);
+    EXPECT_EQ(followed.LastPresence(), 1u);
 }
 
 TEST_F(KeyboardPresenceTest, NeverOpensOnceShownOnceIsSet)

@@ -1,0 +1,260 @@
+// The main window's commands: its own buttons, its menu and the tray's, and Apply.
+#include <QAbstractButton>
+#include <QCursor>
+#include <QUrl>
+
+#include "app/about_dialog.h"
+#include "app/tavrin_app.h"
+#include "app/tavrin_dlg.h"
+#include "app/window_messages.h"
+#include "model/key_table.h"
+#include "model/layout_flip.h"
+#include "profiles/working_copy_edits.h"
+#include "ui/png_button.h"
+
+namespace tavrin::app {
+namespace {
+
+constexpr const char* kProfileFileFilter = "(*.tvn)|*.tvn|(*.*)|*.*||";
+
+model::FileChoice ProfileFileChoice(bool saving)
+{
+    return {"*.tvn", kProfileFileFilter, "tvn", saving};
+}
+
+}  // namespace
+
+void CTavrinDlg::ConnectControls()
+{
+    const ui::WindowButtons& b = skin_->Buttons();
+    const std::pair<ui::CPngButton*, std::function<void()>> commands[] = {
+        {b.ok, [this] { OnOk(); }},
+        {b.cancel, [this] { hide(); }},
+        {b.apply, [this] { Apply(); }},
+        {b.help, [this] { OnHelp(); }},
+        {b.minimise, [this] { showMinimized(); }},
+        {b.close, [this] { WhenIdle([this] { CloseDown(); }); }},
+        {b.link, [this] { OnLink(); }},
+        {b.menu, [this] { OnMenu(); }},
+        {b.profileDialog, [] {}},  // the profile dialog
+        {b.macro,
+            [this] {
+                if (keyboard_->Active().Value() != profiles::kDefaultModeProfile)
+                    KeyButtonClicked(*model::GButtonId(8));
+            }},
+        {b.profiles[0], [this] { OnProfileButton(0); }},
+        {b.profiles[1], [this] { OnProfileButton(1); }},
+        {b.profiles[2], [this] { OnProfileButton(2); }},
+        {b.defaultMode, [this] { OnDefault(); }},
+        {b.switchMode, [this] { OnSwitchMode(); }},
+        {b.flipFirst, [this] { OnFlip(); }},
+        {b.flipSecond, [this] { OnFlip(); }},
+    };
+    for (const auto& [button, command] : commands)
+        connect(button, &QAbstractButton::clicked, this, command);
+    const ui::KeyboardButtons& keyboard = skin_->Keyboard();
+    std::vector<ui::CPngButton*> keys;
+    for (const auto& key : keyboard.keys)
+        keys.push_back(key.button);
+    keys.insert(keys.end(), keyboard.gKeys.begin(), keyboard.gKeys.end());
+    keys.push_back(keyboard.fn);
+    for (ui::CPngButton* key : keys) {
+        const int id = key->property("controlId").toInt();
+        connect(key, &QAbstractButton::clicked, this, [this, id] { KeyButtonClicked(id); });
+    }
+}
+
+void CTavrinDlg::OnCommand(int command)
+{
+    switch (command) {
+    case ui::kCommandOpen:
+        OnOpen();
+        break;
+    case ui::kCommandAbout:
+        OnAbout();
+        break;
+    case ui::kCommandExit:
+        WhenIdle([this] {
+            hide();
+            CloseDown();
+        });
+        break;
+    case kCommandRestore:
+        OnRestore();
+        break;
+    case kCommandBackup:
+        OnBackup();
+        break;
+    default:
+        break;
+    }
+}
+
+void CTavrinDlg::Apply()
+{
+    // The keyboard's default mode takes no profile.
+    if (keyboard_->Active().ReadActiveProfile() > 2)
+        return;
+    if (!settingsModified_)
+        return;
+    profiles::ApplyResult result;
+    RunBusy([&] { result = keyboard_->Transfer().Apply(app_.Working(), app_.Applied(), profiles_->WorkingFile()); });
+    if (result.Succeeded())
+        SetSettingsModified(false);
+    else
+        messages_.ShowMessage(profiles::DescribeApply(result));
+}
+
+void CTavrinDlg::RunBusy(const std::function<void()>& work)
+{
+    const bool outermost = !busy_->Running();
+    busy_->Run(work);
+    // What waited for the keyboard work runs next, in the order it came, each from the event loop:
+    // this may run inside a worker's call that the shutdown must not wait for.
+    if (outermost)
+        for (auto& call : std::exchange(afterBusy_, {}))
+            QMetaObject::invokeMethod(
+                this, [this, call = std::move(call)] { WhenIdle(call); }, Qt::QueuedConnection);
+}
+
+void CTavrinDlg::OnOk()
+{
+    Apply();
+    hide();
+}
+
+void CTavrinDlg::OnHelp()
+{
+    options_.openUrl(QUrl::fromLocalFile(QString::fromStdString(app_.Paths().helpFolder + "index.html")));
+}
+
+void CTavrinDlg::OnLink()
+{
+    options_.openUrl(QUrl(QString::fromStdString(app_.Paths().linkAddress)));
+}
+
+void CTavrinDlg::OnAbout()
+{
+    CAboutDlg::Open(app_.Texts(), QString::fromStdString(app_.Paths().linkAddress), [this] { OnHelp(); });
+}
+
+void CTavrinDlg::BuildWindowMenu()
+{
+    windowMenu_.clear();
+    const std::pair<int, const char*> items[]
+        = {{kCommandRestore, "IDS_BUTTON_MENU_IMPORT"}, {kCommandBackup, "IDS_BUTTON_MENU_EXPORT"}};
+    for (const auto& [command, key] : items) {
+        QAction* action = windowMenu_.addAction(QString::fromStdString(app_.Texts().Text(key)));
+        action->setData(command);
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    }
+    windowMenu_.addSeparator();
+    FillLanguageMenu(*windowMenu_.addMenu(QString()));
+}
+
+void CTavrinDlg::FillLanguageMenu(QMenu& menu)
+{
+    menu.clear();
+    menu.setObjectName("LanguageMenu");
+    menu.setTitle(QString::fromStdString(app_.Texts().Text("IDS_MENU_LANGUAGE")));
+    const int chosen = app_.Texts().LanguageIndex();
+    for (int index = 0; index < model::kSupportedLanguageCount; ++index) {
+        QAction* action = menu.addAction(QString::fromUtf8(model::kLanguageOwnNames[static_cast<std::size_t>(index)]));
+        action->setCheckable(true);
+        action->setChecked(index == chosen);
+        connect(action, &QAction::triggered, this, [this, index] { ChooseLanguage(index); });
+    }
+}
+
+void CTavrinDlg::ChooseLanguage(int languageIndex)
+{
+    app_.Texts().ChooseLanguageIndex(languageIndex);
+    HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
+}
+
+void CTavrinDlg::OnMenu()
+{
+    windowMenu_.popup(QCursor::pos());
+}
+
+void CTavrinDlg::OnBackup()
+{
+    const std::optional<std::string> path = messages_.ChooseFileToSave(ProfileFileChoice(true));
+    if (!path)
+        return;
+    if (!keyboard_->Transfer().Backup(*path, app_.Working()))
+        messages_.ShowMessage("The profiles could not be saved to \"" + *path + "\"; nothing was written there.");
+}
+
+void CTavrinDlg::OnRestore()
+{
+    const std::optional<std::string> path = messages_.ChooseFileToOpen(ProfileFileChoice(false));
+    if (!path)
+        return;
+    profiles::RestoreResult result;
+    const std::string refused = app_.Texts().Text("IDS_MAIN_PROMPT_INPORT");
+    RunBusy([&] {
+        result
+            = keyboard_->Transfer().Restore(*path, app_.Working(), app_.Applied(), profiles_->WorkingFile(), refused);
+    });
+    if (result.outcome == profiles::RestoreOutcome::Rejected)
+        return;
+    RefreshKeyButtons();
+    if (result.outcome == profiles::RestoreOutcome::Applied)
+        SetSettingsModified(false);
+    else
+        messages_.ShowMessage(profiles::DescribeRestoreFailure(result));
+}
+
+void CTavrinDlg::OnDefault()
+{
+    const int active = keyboard_->Active().ReadActiveProfile();
+    if (active == profiles::kDefaultModeProfile || active > 2)
+        return;
+    if (messages_.Ask(app_.Texts().Text("IDS_MAIN_PROMPT_DEFAULT")) != model::Answer::Yes)
+        return;
+    profiles::ClearProfileAssignments(app_.Working(), active < 0 ? 0 : active, keyboard_->Session().GKeyBank());
+    SetSettingsModified(true);
+    RefreshKeyButtons();
+    Apply();
+}
+
+void CTavrinDlg::OnSwitchMode()
+{
+    keySelectMode_ = !keySelectMode_;
+    skin_->Buttons().switchMode->setText(keySelectMode_ ? kSwitchToFunctionKeys : kSwitchToColourKeys);
+    ShowColourKeys();
+}
+
+void CTavrinDlg::OnFlip()
+{
+    const bool flipped = app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) == 0;
+    app_.Settings().WriteSettingFlag(profiles::kProfilesSection, profiles::kFlipEntry, flipped ? 1 : 0);
+    ApplyFlip(flipped);
+}
+
+void CTavrinDlg::ApplyFlip(bool flipped)
+{
+    for (const auto& key : skin_->Keyboard().keys) {
+        const int id = key.button->property("controlId").toInt();
+        key.button->setEnabled(model::FlipEnables(id, flipped));
+    }
+    skin_->Buttons().flipIndicator->SetChecked(flipped);
+    skin_->SetArrowsUp(flipped);
+}
+
+void CTavrinDlg::KeyButtonClicked(int controlId)
+{
+    if (!keySelectMode_) {
+        // The assignment editor opens here once it exists.
+        return;
+    }
+    const int active = keyboard_->Active().Value();
+    const int profile = active >= 0 && active <= 2 ? active : 0;
+    if (profiles::ToggleColourKey(app_.Working(), profile, keyboard_->Session().GKeyBank(), controlId)) {
+        SetSettingsModified(true);
+        ShowColourKeys();
+    }
+}
+
+}  // namespace tavrin::app
