@@ -1,71 +1,19 @@
 // The main window built in the test's own process, over a keyboard context bound to the real
 // library and a real emulator, with messages the test reads.
-#include <gtest/gtest.h>
+#include "app/main_window_fixture.h"
 
-#include <QCoreApplication>
-#include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <thread>
+#include <QApplication>
+#include <QKeyEvent>
+#include <fstream>
 
-#include "app/tavrin_app.h"
-#include "app/tavrin_dlg.h"
-#include "app/window_messages.h"
-#include "profiles/keyboard_context.h"
-#include "support/answered_messages.h"
-#include "support/emulator_process.h"
-#include "support/temporary_folder.h"
+#include "app/about_dialog.h"
+#include "model/key_record.h"
+#include "profiles/profile_file.h"
+#include "profiles/working_copy_edits.h"
+#include "ui/png_button.h"
 
 namespace tavrin::app {
 namespace {
-
-using namespace std::chrono_literals;
-
-class MainWindowInProcess : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ::setenv("HOME", home_.Path().c_str(), 1);  // the working file goes into this test's folder
-        app_.Paths() = BuildPathTable(testing::BinaryFolder() + "/" + kApplicationTitle);
-        app_.Texts() = model::LanguageTexts(app_.Paths().base, app_.SettingsKey(), model::kDefaultLanguage);
-    }
-    void TearDown() override { ::unsetenv("TOLVEX_EMULATOR"); }
-
-    // A window over the emulator started with `emulatorOptions`, initialised and past MSG_INIT.
-    std::unique_ptr<CTavrinDlg> OpenWindow(const std::vector<std::string>& emulatorOptions, bool shownOnce)
-    {
-        EXPECT_TRUE(emulator_.Start(emulatorOptions));
-        ::setenv("TOLVEX_EMULATOR", emulator_.SocketPath().c_str(), 1);
-        std::string failure;
-        WindowOptions options;
-        options.shownOnce = shownOnce;
-        options.runtimeFolder = home_.Path().string();
-        options.messages = &messages_;
-        options.keyboard = profiles::KeyboardContext::Bind(testing::BinaryFolder(), messages_, failure);
-        EXPECT_TRUE(options.keyboard) << failure;
-        auto window = std::make_unique<CTavrinDlg>(app_, std::move(options));
-        EXPECT_TRUE(window->Initialise());
-        EXPECT_TRUE(PumpUntil([&] { return window->WindowReady(); }));
-        return window;
-    }
-
-    static bool PumpUntil(const std::function<bool()>& condition)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
-    }
-
-    testing::TemporaryFolder home_;
-    CTavrinApp app_;
-    testing::EmulatorProcess emulator_;
-    testing::AnsweredMessages messages_;
-};
 
 TEST_F(MainWindowInProcess, AKeyboardThereAtStartUpOpensTheWindowOnce)
 {
@@ -90,6 +38,149 @@ TEST_F(MainWindowInProcess, WithoutAKeyboardOpeningSaysSoThroughTheSeam)
     window->HandleMessage(MSG_OPEN, MSG_OPEN_CHECK + 1, 0);
     EXPECT_EQ(messages_.notified.size(), 1u) << "a message without its check value is ignored";
     window->CloseDown();
+}
+
+TEST_F(MainWindowInProcess, ALaterArrivalWithStartDoesNotOpenTheWindow)
+{
+    window_ = OpenWindow({"--unplugged"}, true);
+    emulator_.Control("plug");
+    ASSERT_TRUE(PumpUntil([&] { return Present() && window_->Tray()->Icon() == model::kConnectedIcon; }));
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(messages_.notified.empty());
+}
+
+TEST_F(MainWindowInProcess, TheBankKeyWritesTheStatusAndTheGButtonsFollow)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    // G1 of bank 1 is assigned, G1 of bank 0 is not.
+    profiles::StoreAssignment(app_.Working(), 0, model::GRecord(0, 1), model::KIND_KEY, 0, 0x01E, std::nullopt);
+    ui::CPngButton* g1 = window.Skin()->Keyboard().gKeys[0];
+    ui::CPngButton* bank = window.Skin()->Buttons().bankLock;
+    EXPECT_FALSE(g1->Checked());
+
+    emulator_.Control("bank");
+    EXPECT_TRUE(PumpUntil([&] { return Dump().find("\"bank_status\": \"0503\"") != std::string::npos; }));
+    EXPECT_TRUE(PumpUntil([&] { return bank->Checked() && g1->Checked(); })) << "bank 1 shown";
+    emulator_.Control("bank");
+    EXPECT_TRUE(PumpUntil([&] { return Dump().find("\"bank_status\": \"0502\"") != std::string::npos; }));
+    EXPECT_TRUE(PumpUntil([&] { return !bank->Checked() && !g1->Checked(); })) << "bank 0 again";
+}
+
+TEST_F(MainWindowInProcess, AProfileChangedOnTheKeyboardMarksItsButton)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    const auto& profiles = window.Skin()->Buttons().profiles;
+    EXPECT_TRUE(PumpUntil([&] { return profiles[0]->Checked(); })) << "the arrival marks the active profile";
+    emulator_.Control("profile 2");
+    EXPECT_TRUE(PumpUntil([&] { return profiles[2]->Checked() && !profiles[0]->Checked(); }));
+}
+
+TEST_F(MainWindowInProcess, ThePlayIndicatorShowsThePlayIconAndThenTheRememberedOne)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    emulator_.Control("play on");
+    EXPECT_TRUE(PumpUntil([&] { return window.Tray()->Icon() == model::kPlayingIcon; }));
+    emulator_.Control("play off");
+    EXPECT_TRUE(PumpUntil([&] { return window.Tray()->Icon() == model::kConnectedIcon; }));
+}
+
+TEST_F(MainWindowInProcess, SwitchingWithUnappliedChangesAsksAndYesAppliesThemToTheOldProfile)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    const std::size_t keyA = 0x1E;
+    profiles::StoreAssignment(app_.Working(), 0, keyA, model::KIND_KEY, 0, 0x030, std::nullopt);
+    window.SetSettingsModified(true);
+    messages_.SetNextAnswer(model::Answer::Yes);
+    window.Skin()->Buttons().profiles[1]->click();
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked.front(), app_.Texts().Text("IDS_PROFILE_SELECT_PROMPT"));
+    EXPECT_EQ(window.Keyboard()->Active().ReadActiveProfile(), 1);
+    EXPECT_FALSE(window.SettingsModified());
+    EXPECT_TRUE(window.Skin()->Buttons().profiles[1]->Checked());
+
+    // What the keyboard holds now, read back into the working copy.
+    window.HandleMessage(MSG_PROFILE_RELOAD, MSG_PROFILE_RELOAD_CHECK, 0);
+    std::lock_guard lock(app_.Working().lock);
+    EXPECT_EQ(app_.Working().Record(0, keyA).kind, model::KIND_KEY) << "applied to profile 1 before the switch";
+    EXPECT_EQ(app_.Working().Record(0, keyA).value, 0x030u);
+}
+
+TEST_F(MainWindowInProcess, SwitchingAndAnsweringNoReloadsTheWorkingFile)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    const std::size_t keyA = 0x1E;
+    profiles::StoreAssignment(app_.Working(), 0, keyA, model::KIND_KEY, 0, 0x030, std::nullopt);
+    window.SetSettingsModified(true);
+    window.Skin()->Buttons().profiles[2]->click();  // no answer given: No
+    EXPECT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(window.Keyboard()->Active().ReadActiveProfile(), 2);
+    EXPECT_FALSE(window.SettingsModified());
+    EXPECT_FALSE(window.Skin()->Buttons().apply->isEnabled());
+    std::lock_guard lock(app_.Working().lock);
+    EXPECT_EQ(app_.Working().Record(0, keyA).kind, model::KIND_DEFAULT) << "the edit is gone";
+}
+
+TEST_F(MainWindowInProcess, ApplyInTheKeyboardsDefaultModeChangesNothing)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    emulator_.Control("profile 3");
+    const std::string before = Dump();
+    window.SetSettingsModified(true);
+    window.Apply();
+    EXPECT_TRUE(window.SettingsModified());
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(MainWindowInProcess, EnterAndEscapeLeaveTheWindowOpenAndASecondAboutDoesNothing)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    window.HandleMessage(MSG_OPEN, MSG_OPEN_CHECK, 0);
+    ASSERT_TRUE(window.isVisible());
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(window.Skin()->Buttons().ok, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(window.Skin()->Buttons().ok, &release);
+        QApplication::processEvents();
+        EXPECT_TRUE(window.isVisible()) << key;
+    }
+    window.close();  // the window manager's close
+    EXPECT_FALSE(window.isVisible()) << "hidden as Cancel hides it";
+    EXPECT_FALSE(window.Tray() == nullptr);
+
+    window.OnCommand(ui::kCommandAbout);
+    CAboutDlg* about = CAboutDlg::Current();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->Version().text().toStdString(), app_.Texts().Text("IDS_ABOUT_VERSION"));
+    window.OnCommand(ui::kCommandAbout);
+    EXPECT_EQ(CAboutDlg::Current(), about) << "one about box at a time";
+    emulator_.Control("unplug");
+    EXPECT_TRUE(PumpUntil([] { return CAboutDlg::Current() == nullptr; })) << "the keyboard's removal closes it";
+}
+
+TEST_F(MainWindowInProcess, RestoringABadFileSaysWhyAndChangesNothing)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    const std::string bad = home_.Path().string() + "/bad.tvn";
+    std::ofstream(bad, std::ios::binary) << std::string(32832, '\0');
+    const std::string before = Dump();
+    messages_.SetNextFileName(bad);
+    window.OnCommand(kCommandRestore);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_NE(messages_.shown[0].find(bad), std::string::npos) << "the format message names the file";
+    EXPECT_EQ(messages_.shown[1], app_.Texts().Text("IDS_MAIN_PROMPT_INPORT"));
+    EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(MainWindowInProcess, AQuickUnplugAndReplugEndsWithTheKeyboardPresent)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    emulator_.Control("unplug");
+    emulator_.Control("plug");
+    EXPECT_TRUE(PumpUntil([&] { return Present() && window.Tray()->Icon() == model::kConnectedIcon; }));
+    std::this_thread::sleep_for(300ms);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Present());
 }
 
 }  // namespace
