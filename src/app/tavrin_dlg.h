@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/busy_run.h"
+#include "app/profile_dialog.h"
 #include "model/tray_icon_state.h"
 #include "platform/clock_change_watch.h"
 #include "platform/named_events.h"
@@ -97,6 +98,8 @@ public:
     const QMenu& ProfileMenu() const { return profileMenu_; }
     QMenu& WindowMenu() { return windowMenu_; }
     const BusyRun* Busy() const { return busy_.get(); }
+    // The profile dialog while it is open.
+    CTavrin_DlgProfile* ProfileDialog() const { return profileDialog_; }
 
     // Apply: the working copy's edits to the working file and the keyboard's active profile.
     void Apply();
@@ -126,6 +129,8 @@ private:
     void OnHelp();
     void OnLink();
     void OnMenu();
+    void OnProfileDialog();
+    std::string ApplyProfileDialog(std::optional<int> active);
     void OnProfileButton(int profile);
     void OnDefault();
     void OnSwitchMode();
@@ -188,6 +193,7 @@ private:
     model::TrayIconState trayState_;
     std::map<int, QTimer*> oneShots_;
     std::vector<std::function<void()>> afterBusy_;
+    QPointer<CTavrin_DlgProfile> profileDialog_;
     QMenu profileMenu_;
     QMenu windowMenu_;
     QEventLoop loop_;

@@ -7,9 +7,12 @@
 #include "app/tavrin_app.h"
 #include "app/tavrin_dlg.h"
 #include "app/window_messages.h"
+#include "device/device_identity.h"
 #include "model/key_table.h"
 #include "model/layout_flip.h"
+#include "platform/user_folders.h"
 #include "profiles/working_copy_edits.h"
+#include "profiles/working_file.h"
 #include "ui/png_button.h"
 
 namespace tavrin::app {
@@ -36,7 +39,7 @@ void CTavrinDlg::ConnectControls()
         {b.close, [this] { WhenIdle([this] { CloseDown(); }); }},
         {b.link, [this] { OnLink(); }},
         {b.menu, [this] { OnMenu(); }},
-        {b.profileDialog, [] {}},  // the profile dialog
+        {b.profileDialog, [this] { OnProfileDialog(); }},
         {b.macro,
             [this] {
                 if (keyboard_->Active().Value() != profiles::kDefaultModeProfile)
@@ -175,6 +178,43 @@ void CTavrinDlg::ChooseLanguage(int languageIndex)
 void CTavrinDlg::OnMenu()
 {
     windowMenu_.popup(QCursor::pos());
+}
+
+void CTavrinDlg::OnProfileDialog()
+{
+    ProfileDialogHost host;
+    host.profileFolder = profiles::WorkingFolder(platform::DocumentsFolder()) + "/";
+    host.workingFile = profiles_->WorkingFile();
+    host.activeProfile = keyboard_->Active().ReadActiveProfile();
+    host.settings = &app_.Settings();
+    host.texts = &app_.Texts();
+    host.messages = &messages_;
+    host.apply = [this](std::optional<int> active) { return ApplyProfileDialog(active); };
+    host.help = [this] { OnHelp(); };
+    CTavrin_DlgProfile dialog(this, app_.Paths().profileSkinFile, app_.Paths().profileSkinFolder, std::move(host));
+    if (!dialog.LayOut())
+        return;
+    profileDialog_ = &dialog;
+    // The keyboard's removal closes it.
+    connect(this, &CTavrinDlg::ChildWindowsClosing, &dialog, &QDialog::reject);
+    dialog.exec();
+    profileDialog_ = nullptr;
+}
+
+std::string CTavrinDlg::ApplyProfileDialog(std::optional<int> active)
+{
+    std::string failure;
+    if (active) {
+        const int written = keyboard_->Active().WriteActiveProfile(*active);
+        if (written <= 0)
+            failure = "The keyboard did not take profile " + std::to_string(*active + 1) + ": "
+                + device::DeviceResultText(written) + ". It runs the profile it ran before.";
+    }
+    ReloadFromKeyboard(false);
+    MarkProfileButton(keyboard_->Active().Value());
+    BuildProfileMenu();
+    SetSettingsModified(false);
+    return failure;
 }
 
 void CTavrinDlg::OnBackup()

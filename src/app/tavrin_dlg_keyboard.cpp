@@ -235,9 +235,14 @@ profiles::ProfileWindows CTavrinDlg::SwitchWindows()
 {
     profiles::ProfileWindows windows;
     windows.editorOpen = [] { return false; };
-    windows.unappliedChanges = [this] { return settingsModified_; };
+    windows.unappliedChanges
+        = [this] { return settingsModified_ || (profileDialog_ && profileDialog_->List().Modified()); };
     windows.apply = [this] { Apply(); };
     windows.dropUnapplied = [this] { SetSettingsModified(false); };
+    windows.profileChosen = [this](int profile) {
+        if (profileDialog_)
+            profileDialog_->ProfileChosen(profile);
+    };
     return windows;
 }
 

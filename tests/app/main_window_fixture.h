@@ -32,6 +32,7 @@ protected:
         ::setenv("HOME", home_.Path().c_str(), 1);  // the working file goes into this test's folder
         app_.Paths() = BuildPathTable(testing::BinaryFolder() + "/" + kApplicationTitle);
         app_.Texts() = model::LanguageTexts(app_.Paths().base, app_.SettingsKey(), model::kDefaultLanguage);
+        app_.Settings() = profiles::FrameworkSettings(home_.File("Tavrin.ini"));
     }
     void TearDown() override
     {

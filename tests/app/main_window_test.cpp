@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <fstream>
 
 #include "app/about_dialog.h"
@@ -181,6 +182,51 @@ TEST_F(MainWindowInProcess, AQuickUnplugAndReplugEndsWithTheKeyboardPresent)
     std::this_thread::sleep_for(300ms);
     QCoreApplication::processEvents();
     EXPECT_TRUE(Present());
+}
+
+TEST_F(MainWindowInProcess, UnpluggingWithTheProfileDialogOpenClosesItAndHidesTheWindow)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    window.HandleMessage(MSG_OPEN, MSG_OPEN_CHECK, 0);
+    bool dialogShown = false;
+    QTimer::singleShot(0, [&] {
+        dialogShown = window.ProfileDialog() && window.ProfileDialog()->isVisible();
+        EXPECT_EQ(CTavrin_DlgProfile::OpenCount(), 1);
+        emulator_.Control("unplug");
+    });
+    window.Skin()->Buttons().profileDialog->click();  // returns once the dialog is closed
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(window.ProfileDialog(), nullptr);
+    EXPECT_EQ(CTavrin_DlgProfile::OpenCount(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return !window.isVisible(); }));
+}
+
+TEST_F(MainWindowInProcess, TheProfileDialogStoresItsRowsAndACheckedFourthRowIsTheDefaultMode)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    const std::string added = home_.Path().string() + "/Games.tvn";
+    QTimer::singleShot(0, [&] {
+        CTavrin_DlgProfile* dialog = window.ProfileDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->Table().topLevelItemCount(), 3);
+        EXPECT_EQ(dialog->Table().topLevelItem(0)->checkState(0), Qt::Checked) << "profile 1 is active";
+        messages_.SetNextFileName(added);
+        dialog->OnAdd();
+        ASSERT_EQ(dialog->Table().topLevelItemCount(), 4);
+        dialog->Table().topLevelItem(3)->setCheckState(0, Qt::Checked);
+        EXPECT_EQ(dialog->Table().topLevelItem(0)->checkState(0), Qt::Unchecked) << "one row at a time";
+        dialog->OnOk();
+    });
+    window.Skin()->Buttons().profileDialog->click();
+    ASSERT_EQ(messages_.fileChoices.size(), 1u);
+    EXPECT_TRUE(messages_.fileChoices[0].confirmOverwrite);
+    EXPECT_NE(messages_.fileChoices[0].initialName.find("Tavrin_R2T/The new contextual  mode"), std::string::npos);
+    profiles::ProfileData created;
+    EXPECT_TRUE(profiles::LoadProfileFile(added, created)) << "the added row's file has default data";
+    EXPECT_EQ(app_.Settings().GetSetting(profiles::kProfilesSection, "PROFILE00", ""), "4");
+    EXPECT_EQ(app_.Settings().GetSetting(profiles::kProfilesSection, "PROFILE04", ""), added);
+    EXPECT_EQ(window.Keyboard()->Active().ReadActiveProfile(), 3) << "the keyboard's default mode";
+    EXPECT_TRUE(messages_.shown.empty());
 }
 
 }  // namespace
