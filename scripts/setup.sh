@@ -10,6 +10,7 @@ TAVRIN_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   qt6-base-dev fonts-dejavu-core
+  xvfb trayer xdotool x11-utils
 )
 
 tavrin_install_packages() {

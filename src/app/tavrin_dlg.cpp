@@ -181,7 +181,7 @@ void CTavrinDlg::OnInit()
                 {ui::kCommandAbout, "IDS_POP_UP_MENU_ABOUT"}, {ui::kCommandExit, "IDS_POP_UP_MENU_EXIT"}};
         for (QAction* action : menu.actions())
             for (const auto& [command, key] : labels)
-                if (action->data().toInt() == command)
+                if (!action->isSeparator() && action->data().toInt() == command)
                     action->setText(QString::fromStdString(app_.Texts().Text(key)));
         if (!menu.property("languages").toBool()) {
             menu.setProperty("languages", true);

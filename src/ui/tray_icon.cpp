@@ -53,11 +53,15 @@ QMenu& CTrayIcon::Menu()
 
 void CTrayIcon::LabelMenu()
 {
-    const char* keys[] = {"MENU_11", "MENU_22", "MENU_33"};
-    const QList<QAction*> actions = Menu().actions();
-    for (int i = 0; i < 3 && i < actions.size(); ++i)
-        actions[i]->setText(
-            QString::fromStdString(platform::GetPrivateProfileString(section_, keys[i], "", skinLanguageFile_)));
+    // The skin language file's labels of the three items, found by command: the program may add
+    // items around them.
+    const std::pair<int, const char*> labels[]
+        = {{kCommandOpen, "MENU_11"}, {kCommandAbout, "MENU_22"}, {kCommandExit, "MENU_33"}};
+    for (QAction* action : Menu().actions())
+        for (const auto& [command, key] : labels)
+            if (!action->isSeparator() && action->data().toInt() == command)
+                action->setText(
+                    QString::fromStdString(platform::GetPrivateProfileString(section_, key, "", skinLanguageFile_)));
     if (relabel_)
         relabel_(Menu());
 }
