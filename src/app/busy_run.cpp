@@ -6,21 +6,26 @@
 
 namespace tavrin::app {
 
-BusyRun::BusyRun(ui::PictureStatic& picture, std::vector<QPixmap> frames)
-    : picture_(picture)
-    , frames_(std::move(frames))
+BusyRun::BusyRun()
 {
     frameTimer_.setInterval(kBusyFramePeriod);
     QObject::connect(&frameTimer_, &QTimer::timeout, [this] { Advance(); });
 }
 
+void BusyRun::SetPicture(ui::PictureStatic* picture, std::vector<QPixmap> frames)
+{
+    picture_ = picture;
+    frames_ = std::move(frames);
+    frame_ = 0;
+}
+
 void BusyRun::Advance()
 {
-    if (frames_.empty())
+    if (!picture_ || frames_.empty())
         return;
     frame_ = (frame_ + 1) % static_cast<int>(frames_.size());
     ++framesShown_;
-    picture_.SetPicture(frames_[static_cast<std::size_t>(frame_)]);
+    picture_->SetPicture(frames_[static_cast<std::size_t>(frame_)]);
 }
 
 void BusyRun::Run(const std::function<void()>& work)
@@ -31,15 +36,17 @@ void BusyRun::Run(const std::function<void()>& work)
     }
     running_ = true;
     frame_ = 0;
-    if (!frames_.empty())
-        picture_.SetPicture(frames_.front());
+    if (picture_ && !frames_.empty())
+        picture_->SetPicture(frames_.front());
 
     QEventLoop loop;
     std::atomic<bool> done{false};
     QTimer show;
     show.setSingleShot(true);
     QObject::connect(&show, &QTimer::timeout, [this] {
-        picture_.show();
+        if (!picture_)
+            return;
+        picture_->show();
         frameTimer_.start();
     });
     show.start(kBusyShowDelay);
@@ -59,7 +66,8 @@ void BusyRun::Run(const std::function<void()>& work)
         linger.exec(QEventLoop::ExcludeUserInputEvents);
     }
     frameTimer_.stop();
-    picture_.hide();
+    if (picture_)
+        picture_->hide();
     running_ = false;
 }
 

@@ -21,7 +21,9 @@ inline constexpr std::chrono::milliseconds kBusyHideDelay{100};
 
 class BusyRun {
 public:
-    BusyRun(ui::PictureStatic& picture, std::vector<QPixmap> frames);
+    BusyRun();
+    // Where the animation shows; none while the window is hidden and has let its looks go.
+    void SetPicture(ui::PictureStatic* picture, std::vector<QPixmap> frames);
 
     // Runs `work` as described; returns when it is done and the animation is hidden. Not
     // re-entered: a call while one runs runs its work at once, on the window's thread.
@@ -35,7 +37,7 @@ public:
 private:
     void Advance();
 
-    ui::PictureStatic& picture_;
+    ui::PictureStatic* picture_ = nullptr;
     std::vector<QPixmap> frames_;
     QTimer frameTimer_;
     bool running_ = false;

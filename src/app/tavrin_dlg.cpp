@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "app/about_dialog.h"
@@ -76,10 +79,19 @@ bool CTavrinDlg::OnInitDialog()
     StartFollowingKeyboard();
     // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
-    // The skin's pictures and the layout, the paths that need the skin and the documents
-    // folder, the window tag, the key events.
-    if (!LayOutFromSkin())
-        return false;
+    // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
+    // active profile happen on worker threads too.
+    keyboard_->Active().SetWorkingModeObserver([this](bool shown) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, shown] {
+                if (skin_)
+                    skin_->Buttons().workingModeLabel->setVisible(shown);
+            },
+            Qt::QueuedConnection);
+    });
+    // The window's looks wait until it is first shown: a start at login goes to the tray without
+    // them. The paths that need the skin and the documents folder, the window tag, the key events.
     CompletePathTable(app_.Paths(), platform::DocumentsFolder());
     const int events
         = keyEvents_.Create(platform::SessionEventPrefix(kKeyEventPrefix, options_.runtimeFolder), kKeyEventCount);
@@ -96,8 +108,10 @@ bool CTavrinDlg::OnInitDialog()
     return true;
 }
 
-bool CTavrinDlg::LayOutFromSkin()
+bool CTavrinDlg::EnsureLaidOut()
 {
+    if (skin_)
+        return true;
     // Without its pictures the window cannot show itself: the program ends.
     std::string failed;
     std::optional<ui::MainWindowSkin::StatePictures> pictures
@@ -108,37 +122,60 @@ bool CTavrinDlg::LayOutFromSkin()
     }
     if (!ApplySkin())
         return false;
-    const bool arrowsUp = app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0;
-    skin_ = std::make_unique<ui::MainWindowSkin>(*this, std::move(*pictures), arrowsUp);
+    const bool flipped = app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0;
+    skin_ = std::make_unique<ui::MainWindowSkin>(*this, std::move(*pictures), flipped);
     const ui::WindowButtons& buttons = skin_->Buttons();
     const std::pair<ui::CPngButton*, const char*> tooltips[]
         = {{buttons.help, "IDS_MAIN_HELP_PROMPT"}, {buttons.close, "IDS_MAIN_CLOSE_PROMPT"},
             {buttons.minimise, "IDS_MAIN_MINIMIZE_PROMPT"}, {buttons.menu, "IDS_MAIN_MENU_PROMPT"}};
     for (const auto& [button, text] : tooltips)
         button->SetTooltip(QString::fromStdString(app_.Texts().Text(text)), true);
-    // Apply is enabled exactly while edits wait for it.
-    buttons.apply->setEnabled(settingsModified_);
-    // Key clicks start in the function keys mode.
-    buttons.switchMode->setText(kSwitchToColourKeys);
     std::vector<QPixmap> frames;
     for (int frame = 1; frame <= 10; ++frame)
         frames.push_back(skin_->Bitmap("jdt" + std::to_string(frame) + ".bmp"));
-    busy_ = std::make_unique<BusyRun>(*buttons.busy, std::move(frames));
-    ApplyFlip(app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0);
+    busy_->SetPicture(buttons.busy, std::move(frames));
     ConnectControls();
-    BuildWindowMenu();
-    // The working-mode label shows exactly while the keyboard runs its default mode; reads of the
-    // active profile happen on worker threads too.
-    keyboard_->Active().SetWorkingModeObserver([this](bool shown) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, shown] {
-                if (skin_)
-                    skin_->Buttons().workingModeLabel->setVisible(shown);
-            },
-            Qt::QueuedConnection);
-    });
+    ShowState();
+    Trace("laid out");
     return true;
+}
+
+void CTavrinDlg::ShowState()
+{
+    const ui::WindowButtons& buttons = skin_->Buttons();
+    OnLanguage(app_.Texts().LanguageIndex());
+    // Apply is enabled exactly while edits wait for it.
+    buttons.apply->setEnabled(settingsModified_);
+    buttons.switchMode->setText(keySelectMode_ ? kSwitchToFunctionKeys : kSwitchToColourKeys);
+    ApplyFlip(app_.Settings().GetSettingNumber(profiles::kProfilesSection, profiles::kFlipEntry, 0) != 0);
+    const int active = keyboard_->Active().Value();
+    MarkProfileButton(active);
+    buttons.workingModeLabel->setVisible(active > 2);
+    buttons.bankLock->SetChecked(keyboard_->Session().GKeyBank() != 0);
+    RefreshKeyButtons();
+    ShowColourKeys();
+    BuildProfileMenu();
+}
+
+void CTavrinDlg::HideWindow()
+{
+    hide();
+    // The looks go once nothing that uses them is running: not from inside a control's own
+    // handler, a message box or the busy loop.
+    QTimer::singleShot(0, this, [this] { ReleaseLooks(); });
+}
+
+void CTavrinDlg::ReleaseLooks()
+{
+    if (!skin_ || isVisible() || (busy_ && busy_->Running()) || QThread::currentThread()->loopLevel() > 1
+        || QApplication::activeModalWidget())
+        return;
+    busy_->SetPicture(nullptr, {});
+    skin_.reset();
+    ReleasePictures();
+    // Decoded pictures are large blocks; give the memory back to the system now.
+    malloc_trim(0);
+    Trace("looks released");
 }
 
 std::uint32_t CTavrinDlg::HandleMessage(std::uint32_t number, std::uint32_t wParam, std::uint32_t lParam)
@@ -194,7 +231,7 @@ void CTavrinDlg::OnInit()
     trayState_ = model::TrayIconState();
     BuildProfileMenu();
     windowReady_ = true;
-    hide();
+    HideWindow();
     Trace("MSG_INIT");
 }
 
@@ -203,6 +240,8 @@ void CTavrinDlg::OnOpen()
     if (closed_)
         return;
     if (keyboard_ && keyboard_->Presence() && keyboard_->Presence()->LastPresence() != 0) {
+        if (!EnsureLaidOut())
+            return;
         Trace("MSG_OPEN shown");
         // A minimised window comes back as it was, in front.
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -219,6 +258,11 @@ void CTavrinDlg::OnOpen()
 void CTavrinDlg::OnLanguage(int languageIndex)
 {
     setWindowTitle(QString::fromStdString(app_.Texts().Text("IDS_MAIN_CAPTION", languageIndex)));
+    if (CAboutDlg* about = CAboutDlg::Current())
+        about->Relabel(app_.Texts(), languageIndex);
+    if (tray_)
+        tray_->SetTooltip(QString::fromStdString(app_.Texts().Text("IDS_KEYBOARD_TRAY_DESC", languageIndex)));
+    BuildWindowMenu();
     if (!skin_)
         return;
     const auto text = [&](const char* key) { return QString::fromStdString(app_.Texts().Text(key, languageIndex)); };
@@ -234,11 +278,6 @@ void CTavrinDlg::OnLanguage(int languageIndex)
     for (const auto& [label, key] : labels)
         label->setText(text(key));
     b.version->setText(text("IDS_ABOUT_VERSION"));
-    if (CAboutDlg* about = CAboutDlg::Current())
-        about->Relabel(app_.Texts(), languageIndex);
-    if (tray_)
-        tray_->SetTooltip(text("IDS_KEYBOARD_TRAY_DESC"));
-    BuildWindowMenu();
     if (WindowReady())
         BuildProfileMenu();
 }
@@ -341,12 +380,12 @@ void CTavrinDlg::closeEvent(QCloseEvent* event)
 {
     // The window manager's close hides the window as Cancel does; the tray brings it back.
     event->ignore();
-    hide();
+    HideWindow();
 }
 
 void CTavrinDlg::reject()
 {
-    hide();
+    HideWindow();
 }
 
 void CTavrinDlg::SetSettingsModified(bool modified)

@@ -91,7 +91,11 @@ public:
     void SetSettingsModified(bool modified);
     bool KeySelectMode() const { return keySelectMode_; }
 
-    // The window's controls, once the window has laid itself out; null before.
+    // Lays the window out from its skin unless it is already; false when the skin's pictures are
+    // missing (the program then ends). The window lays itself out when first shown and lets its
+    // looks go again when hidden.
+    bool EnsureLaidOut();
+    // The window's controls while it is laid out; null before and after.
     ui::MainWindowSkin* Skin() const { return skin_.get(); }
     ui::CTrayIcon* Tray() const { return tray_.get(); }
     profiles::KeyboardContext* Keyboard() const { return keyboard_.get(); }
@@ -115,7 +119,11 @@ protected:
 
 private:
     bool OnInitDialog();
-    bool LayOutFromSkin();
+    // Shows the window's state in freshly laid-out controls.
+    void ShowState();
+    // Hides the window; its looks are let go soon after.
+    void HideWindow();
+    void ReleaseLooks();
     void ConnectControls();
     void OnOpen();
     void OnInit();
@@ -188,7 +196,7 @@ private:
     platform::ClockChangeWatch clockWatch_;
     QSocketNotifier* clockNotifier_ = nullptr;
     std::unique_ptr<ui::MainWindowSkin> skin_;
-    std::unique_ptr<BusyRun> busy_;
+    std::unique_ptr<BusyRun> busy_ = std::make_unique<BusyRun>();
     std::unique_ptr<ui::CTrayIcon> tray_;
     model::TrayIconState trayState_;
     std::map<int, QTimer*> oneShots_;

@@ -32,7 +32,7 @@ void CTavrinDlg::ConnectControls()
     const ui::WindowButtons& b = skin_->Buttons();
     const std::pair<ui::CPngButton*, std::function<void()>> commands[] = {
         {b.ok, [this] { OnOk(); }},
-        {b.cancel, [this] { hide(); }},
+        {b.cancel, [this] { HideWindow(); }},
         {b.apply, [this] { Apply(); }},
         {b.help, [this] { OnHelp(); }},
         {b.minimise, [this] { showMinimized(); }},
@@ -56,15 +56,14 @@ void CTavrinDlg::ConnectControls()
     for (const auto& [button, command] : commands)
         connect(button, &QAbstractButton::clicked, this, command);
     const ui::KeyboardButtons& keyboard = skin_->Keyboard();
-    std::vector<ui::CPngButton*> keys;
+    const auto clicks = [this](ui::CPngButton* button, int id) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] { KeyButtonClicked(id); });
+    };
     for (const auto& key : keyboard.keys)
-        keys.push_back(key.button);
-    keys.insert(keys.end(), keyboard.gKeys.begin(), keyboard.gKeys.end());
-    keys.push_back(keyboard.fn);
-    for (ui::CPngButton* key : keys) {
-        const int id = key->property("controlId").toInt();
-        connect(key, &QAbstractButton::clicked, this, [this, id] { KeyButtonClicked(id); });
-    }
+        clicks(key.button, key.controlId);
+    for (std::size_t g = 0; g < keyboard.gKeys.size(); ++g)
+        clicks(keyboard.gKeys[g], *model::GButtonId(static_cast<int>(g)));
+    clicks(keyboard.fn, model::kFnButtonId);
 }
 
 void CTavrinDlg::OnCommand(int command)
@@ -123,7 +122,7 @@ void CTavrinDlg::RunBusy(const std::function<void()>& work)
 void CTavrinDlg::OnOk()
 {
     Apply();
-    hide();
+    HideWindow();
 }
 
 void CTavrinDlg::OnHelp()
@@ -262,7 +261,8 @@ void CTavrinDlg::OnDefault()
 void CTavrinDlg::OnSwitchMode()
 {
     keySelectMode_ = !keySelectMode_;
-    skin_->Buttons().switchMode->setText(keySelectMode_ ? kSwitchToFunctionKeys : kSwitchToColourKeys);
+    if (skin_)
+        skin_->Buttons().switchMode->setText(keySelectMode_ ? kSwitchToFunctionKeys : kSwitchToColourKeys);
     ShowColourKeys();
 }
 
@@ -275,10 +275,10 @@ void CTavrinDlg::OnFlip()
 
 void CTavrinDlg::ApplyFlip(bool flipped)
 {
-    for (const auto& key : skin_->Keyboard().keys) {
-        const int id = key.button->property("controlId").toInt();
-        key.button->setEnabled(model::FlipEnables(id, flipped));
-    }
+    if (!skin_)
+        return;
+    for (const auto& key : skin_->Keyboard().keys)
+        key.button->setEnabled(model::FlipEnables(key.controlId, flipped));
     skin_->Buttons().flipIndicator->SetChecked(flipped);
     skin_->SetArrowsUp(flipped);
 }

@@ -46,7 +46,7 @@ void CTavrinDlg::OnKeyboardRemoved()
     keyboard_->Active().SetUnknown();
     windowThread_.Call([this] {
         HandleMessage(MSG_DEVICE_REMOVED, 0, 0);
-        hide();
+        HideWindow();
     });
 }
 
@@ -141,8 +141,9 @@ void CTavrinDlg::OnDeviceRemoved()
 
 void CTavrinDlg::OnGKeyBank()
 {
-    const int bank = keyboard_->Session().GKeyBank();
-    skin_->Buttons().bankLock->SetChecked(bank != 0);
+    if (!skin_)
+        return;
+    skin_->Buttons().bankLock->SetChecked(keyboard_->Session().GKeyBank() != 0);
     RefreshKeyButtons();
     ShowColourKeys();
 }
@@ -168,7 +169,7 @@ void CTavrinDlg::RefreshKeyButtons()
     const std::vector<model::ButtonLook> looks
         = profiles::KeyButtonLooks(app_.Working(), profile, keyboard_->Session().GKeyBank(), app_.Texts());
     for (const model::ButtonLook& look : looks)
-        if (auto* button = qobject_cast<ui::CPngButton*>(skin_->Control(look.controlId))) {
+        if (ui::CPngButton* button = skin_->Keyboard().ButtonWithId(look.controlId)) {
             button->SetChecked(look.assigned);
             button->SetTooltip(QString::fromStdString(look.tip), !look.tip.empty());
         }
@@ -181,16 +182,15 @@ void CTavrinDlg::ShowColourKeys()
     const int active = keyboard_->Active().Value();
     const int profile = active >= 0 && active <= 2 ? active : 0;
     const int bank = keyboard_->Session().GKeyBank();
-    const auto show = [&](ui::CPngButton* button) {
-        const int id = button->property("controlId").toInt();
+    const auto show = [&](ui::CPngButton* button, int id) {
         const bool flag = profiles::ColourKeyFlag(app_.Working(), profile, bank, id).value_or(false);
         button->SetAlternativePictures(
             keySelectMode_, flag ? 1 : 0, skin_->Pictures().colour0, skin_->Pictures().colour1);
     };
-    for (ui::CPngButton* g : skin_->Keyboard().gKeys)
-        show(g);
+    for (std::size_t g = 0; g < skin_->Keyboard().gKeys.size(); ++g)
+        show(skin_->Keyboard().gKeys[g], *model::GButtonId(static_cast<int>(g)));
     for (const auto& key : skin_->Keyboard().keys)
-        show(key.button);
+        show(key.button, key.controlId);
 }
 
 void CTavrinDlg::MarkProfileButton(int profile)
@@ -260,7 +260,8 @@ void CTavrinDlg::OnProfileButton(int profile)
     RefreshKeyButtons();
     BuildProfileMenu();
     MarkProfileButton(profile);
-    skin_->Buttons().workingModeLabel->hide();
+    if (skin_)
+        skin_->Buttons().workingModeLabel->hide();
     ShowColourKeys();
 }
 

@@ -33,7 +33,7 @@ private:
 void GroupKeyboard(const Typed& take, KeyboardButtons& keyboard)
 {
     for (const model::KeyButton& key : model::KeyButtonsInOrder()) {
-        KeyboardButtons::Key entry{key.code, nullptr};
+        KeyboardButtons::Key entry{key.code, key.controlId, nullptr};
         take(entry.button, key.controlId);
         keyboard.keys.push_back(entry);
     }
@@ -129,6 +129,16 @@ CPngButton* KeyboardButtons::ButtonOf(model::KeyCode code) const
         if (key.code == code)
             return key.button;
     return nullptr;
+}
+
+CPngButton* KeyboardButtons::ButtonWithId(int controlId) const
+{
+    for (const Key& key : keys)
+        if (key.controlId == controlId)
+            return key.button;
+    if (const std::optional<int> g = model::GIndexOfButton(controlId))
+        return gKeys[static_cast<std::size_t>(*g)];
+    return controlId == model::kFnButtonId ? fn : nullptr;
 }
 
 MainWindowParts GroupMainWindowControls(const std::function<QWidget*(int)>& control)

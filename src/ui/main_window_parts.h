@@ -23,6 +23,7 @@ class PictureStatic;
 struct KeyboardButtons {
     struct Key {
         model::KeyCode code = model::kNoKey;
+        int controlId = 0;
         CPngButton* button = nullptr;
     };
     std::vector<Key> keys;                               // in the key table's order
@@ -31,6 +32,8 @@ struct KeyboardButtons {
 
     // The button of a key; null for a code no button shows.
     CPngButton* ButtonOf(model::KeyCode code) const;
+    // A key, G or Fn button by control identifier; null for any other.
+    CPngButton* ButtonWithId(int controlId) const;
 };
 
 // The title bar, the toolbar, the strip above the keys and the footer.

@@ -70,6 +70,13 @@ MainWindowSkin::MainWindowSkin(CBaseDialog& window, StatePictures pictures, bool
     arrowTimer_.start();
 }
 
+MainWindowSkin::~MainWindowSkin()
+{
+    arrowTimer_.stop();
+    for (auto& [id, widget] : controls_)
+        delete widget;
+}
+
 void MainWindowSkin::LoadBitmaps()
 {
     const auto load = [this](const std::string& name) {

@@ -44,6 +44,8 @@ public:
     // Creates and places every control of the window from its skin file. `arrowsUp` chooses the
     // arrows' picture set (the stored layout flip).
     MainWindowSkin(CBaseDialog& window, StatePictures pictures, bool arrowsUp);
+    // Takes every control it made away again.
+    ~MainWindowSkin();
     MainWindowSkin(const MainWindowSkin&) = delete;
     MainWindowSkin& operator=(const MainWindowSkin&) = delete;
 

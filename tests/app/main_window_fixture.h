@@ -47,6 +47,7 @@ protected:
     {
         window_ = OpenWindow(emulatorOptions, shownOnce);
         EXPECT_TRUE(PumpUntil([&] { return Present() && window_->Tray()->Icon() == model::kConnectedIcon; }));
+        EXPECT_TRUE(window_->EnsureLaidOut()) << "a hidden window has no looks until asked";
         return *window_;
     }
     bool Present() const { return window_->Keyboard()->Presence()->LastPresence() != 0; }

@@ -112,6 +112,16 @@ TEST_F(MainWindowSkinTest, EveryControlExistsOnceAndIsReachedByItsIdentifier)
     EXPECT_EQ(skin->Control(4242), nullptr);
 }
 
+TEST_F(MainWindowSkinTest, LettingTheLooksGoTakesEveryControlAway)
+{
+    // A hidden window lets its looks go and lays itself out anew when shown: nothing may pile up.
+    CBaseDialog window(nullptr, LayoutFile(), Folder());
+    auto skin = LayOut(window);
+    EXPECT_EQ(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), MainWindowControls().size());
+    skin.reset();
+    EXPECT_TRUE(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty());
+}
+
 TEST_F(MainWindowSkinTest, GroupsHandOutEachControlByItsRole)
 {
     CBaseDialog window(nullptr, LayoutFile(), Folder());
