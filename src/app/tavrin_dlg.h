@@ -180,7 +180,6 @@ private:
     WindowOptions options_;
     bool settingsModified_ = false;
     bool keySelectMode_ = false;
-    int hideAtStart_ = 2;
     bool closed_ = false;
     std::atomic<bool> windowReady_{false};
     std::atomic<bool> shownOnce_{false};

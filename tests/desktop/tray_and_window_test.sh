@@ -34,10 +34,11 @@ wait_for() {
   return 1
 }
 
+# picture NAME [WINDOW-ID | X,Y,WIDTH,HEIGHT]
 picture() {
   [ -n "$pictures" ] || return 0
   mkdir -p "$pictures"
-  "$shot" "$pictures/$1.png" 2>/dev/null || echo "no picture $1" >&2
+  "$shot" "$pictures/$1.png" ${2:+"$2"} 2>/dev/null || echo "no picture $1" >&2
 }
 
 # A display of our own: Xvfb picks a free number and tells it.
@@ -58,8 +59,9 @@ wait_for xdotool search --classname trayer || fail "trayer did not start"
 pids+=($!)
 wait_for "$bin/tolvex-emu" ctl "$work/emu.sock" status || fail "the emulator did not start"
 
-mkdir -p "$work/home"
-HOME="$work/home" XDG_RUNTIME_DIR="" TAVRIN_TRACE=1 TOLVEX_EMULATOR="$work/emu.sock" "$bin/tavrin" /Start \
+mkdir -p "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" TAVRIN_TRACE=1 TOLVEX_EMULATOR="$work/emu.sock" "$bin/tavrin" /Start \
   >"$work/tavrin.log" 2>&1 &
 tavrin=$!
 pids+=($tavrin)
@@ -72,13 +74,13 @@ icon=$(xwininfo -root -tree | awk '/"tavrin": \("tavrin" "tavrin"\)/ {
 IFS=+ read -r _ icon_x icon_y <<<"$icon"
 icon_x=$((icon_x + 11))
 icon_y=$((icon_y + 15))
-picture tray
+picture tray 1400,0,200,40
 
 xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
 wait_for xdotool search --onlyvisible --name '^Tavrin$' || fail "double-clicking the tray icon did not show the window"
 window=$(xdotool search --onlyvisible --name '^Tavrin$' | head -n 1)
 sleep 0.3
-picture main-window
+picture main-window "$window"
 
 # The third profile button, where the skin puts it.
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -94,7 +96,7 @@ IFS=, read -r bx by bw bh _ <<<"$(grep -m1 '^FUNC_PROFILES=' "$bin/Skins/Main.in
 xdotool mousemove $((X + bx + bw / 2)) $((Y + by + bh / 2)) click 1
 wait_for xdotool search --onlyvisible --name '^Profiles$' || fail "the profiles button did not open the profile dialog"
 sleep 0.3
-picture profile-dialog
+picture profile-dialog "$(xdotool search --onlyvisible --name '^Profiles$' | head -n 1)"
 xdotool key Escape
 for _ in $(seq 100); do
   xdotool search --onlyvisible --name '^Profiles$' >/dev/null 2>&1 || break
@@ -106,7 +108,7 @@ xdotool search --onlyvisible --name '^Tavrin$' >/dev/null || fail "closing the p
 # Exit, the tray menu's last item, by the keyboard as a user may choose it.
 xdotool mousemove "$icon_x" "$icon_y" click 3
 sleep 0.5
-picture tray-menu
+picture tray-menu 1300,0,300,160
 xdotool key Up
 xdotool key Return
 for _ in $(seq 100); do
