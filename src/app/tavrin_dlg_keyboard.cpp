@@ -34,8 +34,9 @@ void CTavrinDlg::OnKeyboardArrived()
 {
     Trace("keyboard arrived");
     const profiles::ArrivalState arrival = keyboard_->ReadArrival();
+    // The texts belong to the window's thread: the message is made there.
     if (!arrival.DefaultMapTaken())
-        threadMessages_.ShowMessage(app_.Texts().Text("IDS_MIAN_DEFAULT_PROMPT"));
+        windowThread_.Call([this] { messages_.ShowMessage(app_.Texts().Text("IDS_MIAN_DEFAULT_PROMPT")); });
     windowThread_.Call([this] { HandleMessage(MSG_PROFILE_RELOAD, MSG_PROFILE_RELOAD_CHECK, 0); });
 }
 
