@@ -171,6 +171,10 @@ void CTavrinDlg::FillLanguageMenu(QMenu& menu)
 void CTavrinDlg::ChooseLanguage(int languageIndex)
 {
     app_.Texts().ChooseLanguageIndex(languageIndex);
+    if (app_.Texts().LanguageIndex() != languageIndex) {
+        messages_.ShowMessage("The language could not be stored in the settings; it stays as it was.");
+        return;
+    }
     HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, static_cast<std::uint32_t>(app_.Texts().LanguageIndex()));
 }
 

@@ -46,6 +46,8 @@ public:
     // `selector` 0 shows `first`, anything else `second`, in place of every state picture.
     void SetAlternativePictures(
         bool enabled, int selector, const QPixmap& first, const QPixmap& second, bool redraw = true);
+    bool AlternativeShown() const { return alternative_; }
+    int AlternativeSelector() const { return selector_; }
 
     // Colours 0x00BBGGRR for normal, hover, pressed and disabled text; `spare` is kept, not drawn.
     // `format` holds the draw-text bits of button_state.h.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QUrl>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -33,6 +34,7 @@ protected:
         app_.Paths() = BuildPathTable(testing::BinaryFolder() + "/" + kApplicationTitle);
         app_.Texts() = model::LanguageTexts(app_.Paths().base, app_.SettingsKey(), model::kDefaultLanguage);
         app_.Settings() = profiles::FrameworkSettings(home_.File("Tavrin.ini"));
+        EXPECT_TRUE(app_.SettingsKey().Open(home_.File("key/settings.ini")));
     }
     void TearDown() override
     {
@@ -64,6 +66,7 @@ protected:
         options.shownOnce = shownOnce;
         options.runtimeFolder = home_.Path().string();
         options.messages = &messages_;
+        options.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString().toStdString()); };
         options.keyboard = profiles::KeyboardContext::Bind(testing::BinaryFolder(), messages_, failure);
         EXPECT_TRUE(options.keyboard) << failure;
         auto window = std::make_unique<CTavrinDlg>(app_, std::move(options));
@@ -89,6 +92,7 @@ protected:
     testing::EmulatorProcess emulator_;
     testing::AnsweredMessages messages_;
     std::unique_ptr<CTavrinDlg> window_;
+    std::vector<std::string> opened_;  // the help pages and links the window opened
 };
 
 }  // namespace tavrin::app
