@@ -123,6 +123,8 @@ ui::CPngButton* CTavrin_DlgProfile::AddButton(const char* key, const char* text,
     button->setGeometry(place.x, place.y, place.width, place.height);
     button->SetSkin(place.offsetX, place.offsetY, p.normal, p.over, p.down, p.normal, p.down, false);
     button->setEnabled(!place.disable);
+    // The faces are blank; the text is the chosen language's, as on the main window's buttons.
+    button->SetTextStyle(true, 10, "Arial", 0x00FFFFFF, 0x0000D7FF, 0x00FFFFFF, 0x00808080);
     button->setText(QString::fromStdString(host_.texts->Text(text)));
     connect(button, &QAbstractButton::clicked, this, std::move(command));
     return button;

@@ -1,6 +1,7 @@
 // The skin the build draws: every control the windows place has a real rectangle inside its window,
 // the keys of the keyboard picture do not overlap, every picture the program loads exists, decodes
-// and has the size it is shown at, masks give each window an outline, and the states differ.
+// and has the size it is shown at, masks give each window an outline, and the states differ. The
+// program's icons exist at every size and the play symbol stands out.
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -253,6 +254,56 @@ TEST(SkinFiles, KeyStatesDifferVisiblyAndKeysCarryLegends)
     }
     const QRect a = *Rectangle("Main.ini", "BUTTONINFO", "KEY_01E");
     EXPECT_GT(MeanDifference(Picture("main_color0.jpg"), Picture("main_color1.jpg"), a), 40);
+}
+
+// The program's icons: 128 (the window's and the tray's), 141 (the tray's while the keyboard is
+// present) and 142 (the tray's play symbol), large and at the sizes desktops ask for.
+std::string IconFile(int number, int size)
+{
+    return size == 256 ? "icon_" + std::to_string(number) + ".png"
+                       : "icon_" + std::to_string(number) + "_" + std::to_string(size) + ".png";
+}
+
+constexpr int kIconSizes[] = {256, 16, 22, 24, 32, 48, 64, 128};
+
+TEST(SkinFiles, ProgramIconsDecodeAtEverySizeWithAShapeOnAPlate)
+{
+    for (const int number : {128, 141, 142})
+        for (const int size : kIconSizes) {
+            const std::string file = IconFile(number, size);
+            SCOPED_TRACE(file);
+            EXPECT_EQ(QImageReader(QString::fromStdString(kSkinFolder + file)).format(), "png");
+            const QImage icon = Picture(file).convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(icon.size(), QSize(size, size));
+            // Transparent around a filled plate; on the plate a light shape and dark ground, so that
+            // it reads on light and on dark panels.
+            int transparent = 0, opaque = 0, light = 0, dark = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const QRgb pixel = icon.pixel(x, y);
+                    transparent += qAlpha(pixel) == 0 ? 1 : 0;
+                    if (qAlpha(pixel) != 255)
+                        continue;
+                    ++opaque;
+                    light += qGray(pixel) > 140 ? 1 : 0;
+                    dark += qGray(pixel) < 60 ? 1 : 0;
+                }
+            EXPECT_GT(transparent, 0);
+            EXPECT_GT(opaque, size * size / 2);
+            EXPECT_GT(light, size * size / 30);
+            EXPECT_GT(dark, size * size / 20);
+        }
+}
+
+TEST(SkinFiles, ThePlaySymbolDiffersVisiblyFromTheConnectedIcon)
+{
+    for (const int size : kIconSizes) {
+        SCOPED_TRACE(size);
+        const QImage connected = Picture(IconFile(141, size)).convertToFormat(QImage::Format_ARGB32);
+        const QImage playing = Picture(IconFile(142, size)).convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(connected.size(), playing.size());
+        EXPECT_GT(MeanDifference(connected, playing, connected.rect()), 12);
+    }
 }
 
 }  // namespace

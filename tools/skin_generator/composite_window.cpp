@@ -43,7 +43,7 @@ void DrawCompositeBackground(QPainter& painter)
 {
     const QSize size(kWidth, kHeight);
     DrawWindowBase(painter, size, kCornerRadius);
-    DrawTitleBar(painter, size, kTitleHeight, {}, {}, kCornerRadius);
+    DrawTitleBar(painter, size, kTitleHeight, {}, kCornerRadius);
     DrawCard(painter, kCard, colours::kPanel, colours::kPanelEdge, 10);
 }
 
@@ -66,7 +66,8 @@ WindowLayout CompositeLayout(CompositePage page)
     layout.size = QSize(kWidth, kHeight);
     auto& b = layout.buttons;
     b.push_back(Button("CONTROL_KEY", {16, 12, 28, 24}, Face::Decoration, {}, Icon::Keyboard));
-    b.push_back(Button("CONTROL_TITLE", {52, 10, 300, 28}, Face::Decoration, "Key Assignment"));
+    // The title bar stays free of words; the program may set a title in the window's language here.
+    b.push_back(Button("CONTROL_TITLE", {52, 10, 300, 28}, Face::Blank));
     b.push_back(Button("CONTROL_CLOSE", {kWidth - 46, 10, 32, 28}, Face::CloseButton, {}, Icon::Close));
 
     const std::pair<const char*, CompositePage> tabs[]

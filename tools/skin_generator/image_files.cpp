@@ -29,6 +29,11 @@ bool SkinFolder::saveJpeg(const QImage& image, const QString& name, QString& err
     return Save(image.convertToFormat(QImage::Format_RGB32), filePath(name), "JPG", 95, error);
 }
 
+bool SkinFolder::savePng(const QImage& image, const QString& name, QString& error) const
+{
+    return Save(image.convertToFormat(QImage::Format_ARGB32), filePath(name), "PNG", -1, error);
+}
+
 bool SkinFolder::saveBitmap(const QImage& image, const QString& name, QString& error) const
 {
     return Save(image.convertToFormat(QImage::Format_RGB888), filePath(name), "BMP", -1, error);

@@ -19,6 +19,8 @@ public:
 
     // JPEG at a quality that keeps legends crisp; false with `error` set when it cannot be written.
     bool saveJpeg(const QImage& image, const QString& name, QString& error) const;
+    // PNG with its transparency.
+    bool savePng(const QImage& image, const QString& name, QString& error) const;
     // Windows bitmap, 24 bits per pixel.
     bool saveBitmap(const QImage& image, const QString& name, QString& error) const;
     bool saveText(const QByteArray& text, const QString& name, QString& error) const;

@@ -1,5 +1,6 @@
 // skin_generator FOLDER: draws the program's skin into FOLDER: the layout files Main.ini,
-// Composite.ini and Profile.ini, every window's pictures and mask, and the lighting bitmaps.
+// Composite.ini and Profile.ini, every window's pictures and mask, the lighting bitmaps and the
+// program's icons.
 // Runs headless; the build runs it.
 #include <QDir>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include "lighting_bitmaps.h"
 #include "main_window.h"
 #include "profile_window.h"
+#include "program_icons.h"
 #include "skin_painter.h"
 
 namespace {
@@ -42,7 +44,8 @@ int main(int argc, char* argv[])
     if (!tavrin::skin::BuildMainWindow(mainWindow, error)
         || !tavrin::skin::WriteMainWindowSkin(folder, mainWindow, error)
         || !tavrin::skin::WriteLightingBitmaps(folder, mainWindow, error)
-        || !tavrin::skin::WriteCompositeSkin(folder, error) || !tavrin::skin::WriteProfileSkin(folder, error))
+        || !tavrin::skin::WriteCompositeSkin(folder, error) || !tavrin::skin::WriteProfileSkin(folder, error)
+        || !tavrin::skin::WriteProgramIcons(folder, error))
         return Fail(error);
     return 0;
 }

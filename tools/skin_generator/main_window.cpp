@@ -68,12 +68,13 @@ void AddTopStrip(MainWindow& window, const KeyboardPlacement& placement)
             window.arrowOffsets.push_back({key, QRect(QPoint(column * cell.width(), row * cell.height()), cell)});
         }
 
-    const char* locks[][2] = {{"LOCK_NUM", "Num"}, {"LOCK_CAPS", "Caps"}, {"LOCK_SCROLL", "Scroll"}};
+    // The symbols of keyboards' own lock lights.
+    const char* locks[][2] = {{"LOCK_NUM", "1"}, {"LOCK_CAPS", "A"}, {"LOCK_SCROLL", "↓"}};
     for (int i = 0; i < 3; ++i) {
         QRect rect = KeyCell(placement, 18.5 + i, 0, 1);
         rect.setTop(stripTop + 1);
         rect.setHeight(stripHeight - 2);
-        window.layout.buttons.push_back(Button(locks[i][0], rect, Face::LockLed, locks[i][1]));
+        window.layout.buttons.push_back(Button(locks[i][0], rect, Face::LockLed, QString::fromUtf8(locks[i][1])));
     }
 }
 
@@ -151,7 +152,7 @@ void AddFooter(MainWindow& window)
     const int f = window.footerTop;
     auto& b = window.layout.buttons;
     b.push_back(Button("VELMAR_VER", {28, f + 12, 140, 24}, Face::Blank));
-    b.push_back(Button("VELMAR_LINK", {176, f + 10, 120, 28}, Face::LinkButton, "Website"));
+    b.push_back(Button("VELMAR_LINK", {176, f + 10, 120, 28}, Face::LinkButton));
     window.layout.controls.push_back({"CONTROL_JDTStatic", {kWidth / 2 - 130, f + 14, 260, 20}});
     b.push_back(Button("CONTROL2_APPLY", {kWidth - 328, f + 8, 96, 32}, Face::TextButton));
     b.push_back(Button("CONTROL_OK", {kWidth - 224, f + 8, 96, 32}, Face::PrimaryButton));
@@ -248,7 +249,7 @@ void DrawMainBackground(QPainter& painter, const MainWindow& window)
 {
     const QSize size = window.layout.size;
     DrawWindowBase(painter, size, kMainCornerRadius);
-    DrawTitleBar(painter, size, kTitleHeight, "TAVRIN", "Keyboard Control Center", kMainCornerRadius);
+    DrawTitleBar(painter, size, kTitleHeight, "TAVRIN", kMainCornerRadius);
 
     // Tool bar: a divider between the profile group and the other commands.
     painter.setPen(QPen(colours::kBorder, 1));

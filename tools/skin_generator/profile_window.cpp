@@ -16,7 +16,7 @@ void DrawProfileBackground(QPainter& painter)
 {
     const QSize size(kWidth, kHeight);
     DrawWindowBase(painter, size, kCornerRadius);
-    DrawTitleBar(painter, size, kTitleHeight, "PROFILES", "Profile files", kCornerRadius);
+    DrawTitleBar(painter, size, kTitleHeight, {}, kCornerRadius, Icon::Profiles);
     DrawCard(painter, QRectF(16, 56, kWidth - 32, 216), colours::kPanel, colours::kPanelEdge, 8);
     painter.setPen(QPen(QColor(34, 38, 45), 1));
     painter.drawLine(QPointF(16, 320.5), QPointF(kWidth - 16, 320.5));
@@ -30,12 +30,13 @@ WindowLayout ProfileLayout()
     layout.size = QSize(kWidth, kHeight);
     layout.controls.push_back({"PROGRAM_LIST", {20, 60, kWidth - 40, 208}});
     auto& b = layout.buttons;
-    b.push_back(Button("FUNC_ADD", {20, 280, 88, 30}, Face::LegendButton, "Add"));
-    b.push_back(Button("FUNC_LOAD", {114, 280, 88, 30}, Face::LegendButton, "Load"));
-    b.push_back(Button("FUNC_DELETE", {208, 280, 88, 30}, Face::LegendButton, "Delete"));
-    b.push_back(Button("CONTROL2_APPLY", {kWidth - 304, 332, 92, 32}, Face::LegendButton, "Apply"));
-    b.push_back(Button("CONTROL_OK", {kWidth - 206, 332, 92, 32}, Face::PrimaryButton, "OK"));
-    b.push_back(Button("CONTROL_CANCEL", {kWidth - 108, 332, 88, 32}, Face::LegendButton, "Cancel"));
+    // Blank faces: the program writes each button's text in the chosen language.
+    b.push_back(Button("FUNC_ADD", {20, 280, 88, 30}, Face::TextButton));
+    b.push_back(Button("FUNC_LOAD", {114, 280, 88, 30}, Face::TextButton));
+    b.push_back(Button("FUNC_DELETE", {208, 280, 88, 30}, Face::TextButton));
+    b.push_back(Button("CONTROL2_APPLY", {kWidth - 304, 332, 92, 32}, Face::TextButton));
+    b.push_back(Button("CONTROL_OK", {kWidth - 206, 332, 92, 32}, Face::PrimaryButton));
+    b.push_back(Button("CONTROL_CANCEL", {kWidth - 108, 332, 88, 32}, Face::TextButton));
     return layout;
 }
 

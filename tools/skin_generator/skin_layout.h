@@ -18,7 +18,7 @@ enum class Face {
     Keycap,         // a key of the keyboard with its legend
     GKeycap,        // a macro key
     BankIndicator,  // G-key bank: bank 1 lit normally, bank 2 lit in the "over" picture
-    LockLed,        // lock indicator: off normally, lit in the "over" picture
+    LockLed,        // lock indicator, a padlock with its symbol: off normally, lit in the "over" picture
     TextButton,     // blank face; the program draws the text
     PrimaryButton,  // like TextButton, in the accent colour
     LegendButton,   // face with its legend drawn in
@@ -27,9 +27,9 @@ enum class Face {
     CloseButton,    // icon button that turns red
     TabButton,      // page tab; `active` marks the page the picture set belongs to
     FlipIndicator,  // layout flip: "F1–F4" normally, "D1–D6" in the "disable" picture
-    LinkButton,     // web link
-    Decoration,     // part of the picture that is a button for the program only
-    Blank,          // the window's background; the program draws on it (the version text)
+    LinkButton,     // web link: a globe
+    Decoration,     // part of the picture that is a button for the program only: an icon or a glow line
+    Blank,          // the window's background; the program draws on it (the version text, a title)
 };
 
 enum class Icon {
@@ -51,7 +51,9 @@ struct ImageButton {
     QString key;
     QRect rect;
     Face face = Face::TextButton;
-    QString legend;  // key legend ("Shift"), two lines split by '\n'; a shifted symbol goes in `upper`
+    // Key legend ("Shift"), two lines split by '\n'; a shifted symbol goes in `upper`. A lock light's
+    // symbol beside its padlock: "1", "A", or "↓" for an arrow.
+    QString legend;
     QString upper;
     Icon icon = Icon::None;
     bool active = false;  // tab of the page the pictures are drawn for

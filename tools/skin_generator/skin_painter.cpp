@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <algorithm>
+#include <cmath>
 
 namespace tavrin::skin {
 namespace {
@@ -224,24 +225,78 @@ void DrawTab(QPainter& painter, const QRectF& rect, bool active, State state)
     DrawFlatButton(painter, rect, state, false);
 }
 
-void DrawLockLed(QPainter& painter, const QRectF& rect, const QString& label, bool lit)
+// The usual lock-light glyph: a padlock with the lock's symbol beside it.
+void DrawLockGlyph(QPainter& painter, const QRectF& area, const QString& symbol, const QColor& colour)
 {
-    DrawLed(painter, QPointF(rect.center().x(), rect.top() + 8), 3.5, lit, colours::kAccent);
-    DrawFittedText(painter, QRectF(rect.left(), rect.top() + 14, rect.width(), rect.height() - 14), label,
-        lit ? colours::kText : colours::kTextFaint, 10, lit);
+    const QFont font = SkinFont(11, true);
+    const bool arrow = symbol == QString("↓");
+    const qreal symbolWidth = arrow ? 7 : QFontMetricsF(font).horizontalAdvance(symbol);
+    const qreal lockWidth = 8, gap = 3;
+    const qreal left = std::round(area.center().x() - (lockWidth + gap + symbolWidth) / 2);
+    const qreal middle = std::round(area.center().y());
+
+    painter.save();
+    // The shackle, then the body over its feet.
+    painter.setPen(QPen(colour, 1.5, Qt::SolidLine, Qt::FlatCap));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath shackle;
+    shackle.moveTo(left + 1.75, middle - 1);
+    shackle.lineTo(left + 1.75, middle - 3);
+    shackle.arcTo(QRectF(left + 1.75, middle - 5.5, lockWidth - 3.5, 5), 180, -180);
+    shackle.lineTo(left + lockWidth - 1.75, middle - 1);
+    painter.drawPath(shackle);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(left, middle - 1.5, lockWidth, 6.5), 1.2, 1.2);
+
+    const qreal x = left + lockWidth + gap;
+    if (arrow) {
+        const qreal top = middle - 4.5, bottom = middle + 5, cx = x + symbolWidth / 2;
+        painter.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QPointF(cx, top), QPointF(cx, bottom - 3));
+        painter.setPen(Qt::NoPen);
+        painter.drawPolygon(
+            QPolygonF({QPointF(x, bottom - 4), QPointF(x + symbolWidth, bottom - 4), QPointF(cx, bottom)}));
+    } else {
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(QRectF(x, middle - 8, symbolWidth + 2, 16), Qt::AlignLeft | Qt::AlignVCenter, symbol);
+    }
+    painter.restore();
 }
 
+void DrawLockLed(QPainter& painter, const QRectF& rect, const QString& symbol, bool lit)
+{
+    DrawLed(painter, QPointF(rect.center().x(), rect.top() + 8), 3.5, lit, colours::kAccent);
+    DrawLockGlyph(painter, QRectF(rect.left(), rect.top() + 14, rect.width(), rect.height() - 14), symbol,
+        lit ? colours::kText : colours::kTextFaint);
+}
+
+// The G-key bank: a "G" over the two bank numbers, each with its light below; the lit bank's
+// number and light are in the accent colour.
 void DrawBankIndicator(QPainter& painter, const QRectF& rect, bool secondBank)
 {
     const QRectF tile = rect.adjusted(1, 1, -1, -1);
     FillRounded(painter, tile, 6, QColor(24, 27, 32), QColor(48, 53, 62));
-    DrawFittedText(painter, QRectF(tile.left(), tile.top() + 3, tile.width(), 12), "BANK", colours::kTextDim, 9, true);
-    const qreal half = tile.width() / 2;
+    // "G" (12), gap, numbers (18), gap, lights (3), centred in the tile.
+    const qreal top = std::round(tile.top() + (tile.height() - 41) / 2);
+    DrawFittedText(painter, QRectF(tile.left(), top, tile.width(), 12), "G", colours::kTextDim, 10, true);
+    const qreal half = (tile.width() - 6) / 2;
     for (int bank = 0; bank < 2; ++bank) {
         const bool lit = (bank == 1) == secondBank;
-        const QRectF cell(tile.left() + bank * half, tile.top() + 15, half, tile.height() - 17);
+        const QRectF cell(tile.left() + 3 + bank * half, top + 16, half, 18);
         DrawFittedText(
             painter, cell, QString::number(bank + 1), lit ? colours::kAccent : colours::kTextFaint, 15, true);
+        const QRectF light(cell.center().x() - 5, top + 38, 10, 2.5);
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        if (lit) {
+            painter.setBrush(QColor(46, 200, 216, 70));
+            painter.drawRoundedRect(light.adjusted(-2, -2, 2, 2), 2.5, 2.5);
+        }
+        painter.setBrush(lit ? colours::kAccent.lighter(115) : QColor(52, 57, 65));
+        painter.drawRoundedRect(light, 1.25, 1.25);
+        painter.restore();
     }
 }
 
@@ -254,32 +309,34 @@ void DrawFlipIndicator(QPainter& painter, const QRectF& rect, bool flipped)
         painter, rect.adjusted(20, 0, -6, 0), flipped ? QString("D1–D6") : QString("F1–F4"), colours::kText, 12, true);
 }
 
-void DrawLink(QPainter& painter, const QRectF& rect, const QString& legend, State state)
+// The web link: a globe with an arrow leaving it, at the left of its place; the hover puts the
+// pair on a soft tile.
+void DrawLink(QPainter& painter, const QRectF& rect, State state)
 {
     QColor colour = colours::kTextDim;
     if (state == State::Over)
         colour = colours::kAccent;
     else if (state == State::Disable || state == State::Down)
         colour = colours::kAccentDeep.lighter(130);
-    const qreal side = rect.height() * 0.6;
-    DrawIcon(painter, QRectF(rect.left() + 4, rect.center().y() - side / 2, side, side), Icon::Globe, colour);
-    const QRectF textRect = rect.adjusted(side + 10, 0, 0, 0);
-    DrawFittedText(painter, textRect, legend, colour, 12, false, Qt::AlignLeft | Qt::AlignVCenter);
-    if (state == State::Over) {
-        const qreal width
-            = QFontMetricsF(SkinFont(FittingSize(legend, textRect.width(), 12, false))).horizontalAdvance(legend);
-        painter.setPen(QPen(colour, 1));
-        painter.drawLine(
-            QPointF(textRect.left(), rect.center().y() + 8), QPointF(textRect.left() + width, rect.center().y() + 8));
-    }
+    const qreal side = std::round(rect.height() * 0.6);
+    const QRectF globe(rect.left() + 8, std::round(rect.center().y() - side / 2), side, side);
+    const QRectF arrow(globe.right() + 4, globe.top() - 1, side * 0.5, side * 0.5);
+    if (state == State::Over)
+        FillRounded(painter, QRectF(rect.left(), rect.top(), arrow.right() + 8 - rect.left(), rect.height()), 6,
+            QColor(46, 52, 62), Qt::transparent, 0);
+    DrawIcon(painter, globe, Icon::Globe, colour);
+    painter.save();
+    painter.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(arrow.bottomLeft(), arrow.topRight());
+    painter.drawPolyline(QPolygonF({QPointF(arrow.left() + arrow.width() * 0.35, arrow.top()), arrow.topRight(),
+        QPointF(arrow.right(), arrow.top() + arrow.height() * 0.65)}));
+    painter.restore();
 }
 
 void DrawDecoration(QPainter& painter, const QRectF& rect, const ImageButton& button)
 {
     if (button.icon != Icon::None) {
         DrawIcon(painter, rect.adjusted(2, 2, -2, -2), button.icon, colours::kAccent);
-    } else if (!button.legend.isEmpty()) {
-        DrawFittedText(painter, rect, button.legend, colours::kText, 16, true, Qt::AlignLeft | Qt::AlignVCenter);
     } else {
         QLinearGradient strip(rect.topLeft(), rect.topRight());
         strip.setColorAt(0, QColor(46, 200, 216, 0));
@@ -317,8 +374,7 @@ void DrawWindowBase(QPainter& painter, QSize size, int radius)
     painter.restore();
 }
 
-void DrawTitleBar(
-    QPainter& painter, QSize size, int height, const QString& title, const QString& subtitle, int cornerRadius)
+void DrawTitleBar(QPainter& painter, QSize size, int height, const QString& title, int cornerRadius, Icon titleIcon)
 {
     painter.save();
     painter.setClipPath(Rounded(QRectF(1.5, 1.5, size.width() - 3, size.height() - 3), cornerRadius - 1.5));
@@ -331,7 +387,7 @@ void DrawTitleBar(
     painter.fillRect(QRectF(0, height - 2, size.width(), 2), glow);
     painter.restore();
 
-    if (title.isEmpty())
+    if (title.isEmpty() && titleIcon == Icon::None)
         return;
     // The mark: a small keycap in the accent colour.
     const qreal mark = height * 0.5;
@@ -340,17 +396,17 @@ void DrawTitleBar(
         painter, markRect, 5, Vertical(markRect, QColor(60, 220, 234), QColor(30, 130, 200)), Qt::transparent, 0);
     FillRounded(painter, markRect.adjusted(4, 3, -4, -6), 3, QColor(255, 255, 255, 70), Qt::transparent, 0);
 
+    if (titleIcon != Icon::None) {
+        DrawIcon(painter, QRectF(markRect.right() + 12, markRect.top(), mark, mark), titleIcon, colours::kText);
+        return;
+    }
     painter.save();
     QFont titleFont = SkinFont(std::max(12, height * 2 / 5), true);
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, 2);
     painter.setFont(titleFont);
     painter.setPen(colours::kText);
-    const QRectF titleRect(markRect.right() + 12, 0, size.width() / 2.0, height);
-    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, title);
-    const qreal titleWidth = QFontMetricsF(titleFont).horizontalAdvance(title);
-    painter.setFont(SkinFont(12));
-    painter.setPen(colours::kTextDim);
-    painter.drawText(titleRect.adjusted(titleWidth + 14, 1, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, subtitle);
+    painter.drawText(
+        QRectF(markRect.right() + 12, 0, size.width() / 2.0, height), Qt::AlignLeft | Qt::AlignVCenter, title);
     painter.restore();
 }
 
@@ -488,7 +544,11 @@ void DrawImageButton(QPainter& painter, const ImageButton& button, State state, 
         break;
     case Face::PrimaryButton:
         DrawPrimary(painter, rect, state);
-        if (!button.legend.isEmpty())
+        if (button.icon != Icon::None) {
+            const qreal side = rect.height() * 0.5;
+            DrawIcon(painter, QRectF(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side),
+                button.icon, state == State::Disable ? colours::kTextFaint : QColor(Qt::white));
+        } else if (!button.legend.isEmpty())
             DrawFittedText(painter, rect.adjusted(4, 0, -4, 0), button.legend,
                 state == State::Disable ? colours::kTextFaint : QColor(Qt::white), 13, true);
         break;
@@ -516,7 +576,7 @@ void DrawImageButton(QPainter& painter, const ImageButton& button, State state, 
         DrawFlipIndicator(painter, rect, state == State::Disable);
         break;
     case Face::LinkButton:
-        DrawLink(painter, rect, button.legend, state);
+        DrawLink(painter, rect, state);
         break;
     case Face::Decoration:
         DrawDecoration(painter, rect, button);

@@ -34,8 +34,10 @@ QFont SkinFont(int pixelSize, bool bold = false);
 
 // Fills the window with its colour and frames it; `radius` matches the window's mask.
 void DrawWindowBase(QPainter& painter, QSize size, int radius);
+// The bar with its glow line; with a title (a name) or a title icon, also the program's mark
+// before it. The window's purpose is never spelled out: the pictures serve every language.
 void DrawTitleBar(
-    QPainter& painter, QSize size, int height, const QString& title, const QString& subtitle, int cornerRadius);
+    QPainter& painter, QSize size, int height, const QString& title, int cornerRadius, Icon titleIcon = Icon::None);
 // A card that groups controls: flat fill, thin edge.
 void DrawCard(QPainter& painter, const QRectF& rect, const QColor& fill, const QColor& edge, qreal radius = 10);
 // Caption text at a position, left aligned, vertically centred in `rect`.
