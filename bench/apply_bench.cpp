@@ -42,7 +42,7 @@ constexpr std::size_t kMacroBlockTarget = 16 * 1024;
 constexpr std::uint16_t kMacros = 20;
 
 // Twenty named macros whose encoded block (with names) comes as close to 16 KB as whole actions
-// allow, each on a G key of `profile`.
+// allow, the first nine played by the G keys of bank 0 in `profile`.
 void FillMacros(profiles::ProfileData& working, int profile)
 {
     std::lock_guard lock(working.lock);

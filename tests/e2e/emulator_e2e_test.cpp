@@ -1,6 +1,9 @@
 // The real libTolvex.so against a real tolvex-emu process.
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -11,6 +14,7 @@
 #include "lighting/lighting_defaults.h"
 #include "model/default_key_block.h"
 #include "support/emulator_process.h"
+#include "support/temporary_folder.h"
 #include "support/tolvex_library.h"
 
 namespace tavrin::testing {
@@ -352,6 +356,130 @@ TEST_F(EmulatorEndToEnd, EmulatorSurvivesGarbageOnItsSocket)
     emulator_.Control("status", &exitCode);
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(Exchange(Request(CMD_BEGIN, 0, 0))) << "the library's own connection still works";
+}
+
+// A keyboard that answers every request 20 ms after it came in.
+class LatencyEndToEnd : public EmulatorEndToEnd {
+protected:
+    static constexpr auto kLatency = 20ms;
+    std::vector<std::string> StartOptions() override { return {"--latency-us", "20000"}; }
+};
+
+TEST_F(LatencyEndToEnd, AReplyComesNoSoonerThanTheLatencyAndStillAnswersItsRequest)
+{
+    EXPECT_NE(emulator_.Control("status").find("reply latency: 20000 us"), std::string::npos);
+    for (const std::uint8_t command : {CMD_BEGIN, CMD_READ_INFO, CMD_END}) {
+        SCOPED_TRACE(static_cast<int>(command));
+        const auto sent = std::chrono::steady_clock::now();
+        const auto reply = Exchange(Request(command, command == CMD_READ_INFO ? 46 : 0, 0));
+        const auto took = std::chrono::steady_clock::now() - sent;
+        ASSERT_TRUE(reply);
+        EXPECT_GE(took, kLatency);
+        EXPECT_EQ((*reply)[3], command);
+        EXPECT_EQ((*reply)[7], 0);
+    }
+}
+
+TEST_F(LatencyEndToEnd, RepliesToRequestsSentTogetherComeInTheirOrder)
+{
+    constexpr std::uint16_t kRequests = 24;
+    const auto sent = std::chrono::steady_clock::now();
+    for (std::uint16_t address = 0; address < kRequests; ++address)
+        ASSERT_TRUE(Send(Request(CMD_READ_SETTINGS, 1, address)));
+    for (std::uint16_t address = 0; address < kRequests; ++address) {
+        const auto reply = NextReply(2000ms);
+        ASSERT_TRUE(reply) << "reply " << address;
+        EXPECT_EQ((*reply)[3], CMD_READ_SETTINGS);
+        EXPECT_EQ((*reply)[5] | (*reply)[6] << 8, address) << "reply " << address;
+        if (address == 0) {
+            EXPECT_GE(std::chrono::steady_clock::now() - sent, kLatency);
+        }
+    }
+    EXPECT_FALSE(NextReply(100ms)) << "one reply for each request";
+    EXPECT_NE(emulator_.Control("status").find("requests answered: 24"), std::string::npos);
+}
+
+TEST_F(LatencyEndToEnd, AnUnplugAfterARequestWaitsForItsReply)
+{
+    emulator_.Control("fault unplug-after 1");
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Send(Request(CMD_BEGIN, 0, 0)));
+    const auto reply = NextReply(2000ms);
+    ASSERT_TRUE(reply) << "the keyboard answers before it goes";
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, kLatency);
+    EXPECT_EQ((*reply)[3], CMD_BEGIN);
+    EXPECT_TRUE(WaitForPresence(TOLVEX_TAG_CONTROL, 0));
+    EXPECT_EQ(DeviceCount(), 0);
+}
+
+// A keyboard slow enough for the control socket to be used while a reply is on its way.
+class SlowReplyEndToEnd : public EmulatorEndToEnd {
+protected:
+    static constexpr auto kLatency = 400ms;
+    std::vector<std::string> StartOptions() override { return {"--latency-us", "400000"}; }
+
+    // Where the first notification that `match` picks stands among all recorded so far.
+    static std::optional<std::size_t> PositionOf(const std::function<bool(const RecordedNotification&)>& match)
+    {
+        const auto recorded = NotificationRecorder::Snapshot();
+        const auto found = std::find_if(recorded.begin(), recorded.end(), match);
+        return found == recorded.end() ? std::nullopt : std::optional(found - recorded.begin());
+    }
+};
+
+TEST_F(SlowReplyEndToEnd, CommandsAreServedWhileAReplyIsPendingAndAnUnplugDropsIt)
+{
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Send(Request(CMD_BEGIN, 0, 0)));
+    int exitCode = -1;
+    EXPECT_NE(emulator_.Control("dump", &exitCode).find("bank_status"), std::string::npos);
+    EXPECT_EQ(exitCode, 0);
+    emulator_.Control("bank");
+    const auto reply = NextReply(3000ms);
+    ASSERT_TRUE(reply);
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, kLatency);
+    EXPECT_EQ((*reply)[3], CMD_BEGIN);
+    const auto bankKey = PositionOf([](const RecordedNotification& n) {
+        return n.tag == TOLVEX_TAG_CONSUMER && n.kind == TOLVEX_NOTIFY_DATA && n.bytes.size() >= 2
+            && (n.bytes[0] | n.bytes[1] << 8) == 0x02FF;
+    });
+    const auto answer = PositionOf(
+        [](const RecordedNotification& n) { return n.tag == TOLVEX_TAG_CONTROL && n.kind == TOLVEX_NOTIFY_DATA; });
+    ASSERT_TRUE(bankKey && answer);
+    EXPECT_LT(*bankKey, *answer) << "the bank key was sent while the reply waited";
+
+    // Unplugged and plugged back in before the reply was due: the reply went with the cable and
+    // does not come from the keyboard plugged in again.
+    ASSERT_TRUE(Send(Request(CMD_END, 0, 0)));
+    EXPECT_EQ(emulator_.Control("unplug"), "unplugged\n");
+    EXPECT_TRUE(WaitForPresence(TOLVEX_TAG_CONTROL, 0));
+    emulator_.Control("plug");
+    ASSERT_TRUE(WaitForPresence(TOLVEX_TAG_CONTROL, 1));
+    EXPECT_FALSE(NextReply(kLatency + 300ms));
+    ASSERT_TRUE(Send(Request(CMD_READ_SETTINGS, 1, 7)));
+    const auto fresh = NextReply(3000ms);
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ((*fresh)[3], CMD_READ_SETTINGS);
+    EXPECT_EQ((*fresh)[5], 7);
+}
+
+TEST(EmulatorOptions, ABadLatencyIsRefusedAndNothingStarts)
+{
+    TemporaryFolder folder;
+    const std::string socket = folder.File("emu.sock");
+    for (const std::string value : {"-1", "abc", "''", "1.5", "20ms", "10000001", "99999999999999999999", "+5"}) {
+        SCOPED_TRACE(value);
+        int exitCode = -1;
+        const std::string said = RunCommand(
+            BinaryFolder() + "/tolvex-emu --socket '" + socket + "' --latency-us " + value + " 2>&1", &exitCode);
+        EXPECT_EQ(exitCode, 2);
+        EXPECT_NE(said.find("--latency-us takes a whole number of microseconds from 0 to 10000000"), std::string::npos)
+            << said;
+        EXPECT_FALSE(std::filesystem::exists(socket));
+    }
+    int exitCode = -1;
+    RunCommand(BinaryFolder() + "/tolvex-emu --socket '" + socket + "' --latency-us 2>&1", &exitCode);
+    EXPECT_EQ(exitCode, 2) << "a missing value";
 }
 
 class CorruptStateEndToEnd : public EmulatorEndToEnd {

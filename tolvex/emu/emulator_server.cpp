@@ -19,6 +19,8 @@ namespace tolvex::emu {
 namespace {
 
 constexpr std::size_t kOutputLimit = 4 * 1024 * 1024;  // a client that stops reading is dropped
+// How long before a delayed reply is due the loop stops sleeping and polls without waiting.
+constexpr std::chrono::microseconds kWakeMargin{150};
 
 constexpr InterfaceInfo kControlInterface{
     TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, TOLVEX_CONTROL_USAGE_PAGE, TOLVEX_CONTROL_USAGE};
@@ -106,8 +108,9 @@ void EmulatorServer::Run(int stopFd)
         for (const auto& client : clients_)
             waiters.push_back({client->fd, static_cast<short>(POLLIN | (client->output.empty() ? 0 : POLLOUT)), 0});
 
-        const int timeout = PollTimeoutMillis();
-        if (::poll(waiters.data(), waiters.size(), timeout) < 0 && errno != EINTR)
+        // To the microsecond: a millisecond timeout would add up to a millisecond to every reply.
+        const std::optional<std::timespec> timeout = PollTimeout();
+        if (::ppoll(waiters.data(), waiters.size(), timeout ? &*timeout : nullptr, nullptr) < 0 && errno != EINTR)
             return;
         if (waiters[0].revents != 0)
             return;
@@ -128,12 +131,20 @@ void EmulatorServer::Run(int stopFd)
     }
 }
 
-int EmulatorServer::PollTimeoutMillis() const
+std::optional<std::timespec> EmulatorServer::PollTimeout() const
 {
     if (delayed_.empty())
-        return -1;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(delayed_.begin()->first - Clock::now());
-    return static_cast<int>(std::max<std::int64_t>(wait.count(), 0));
+        return std::nullopt;
+    // A sleeping thread wakes tens of microseconds late, more than a keyboard's answer is; the
+    // last stretch before a reply is due is spent polling without sleeping instead.
+    const auto wait = std::max(
+        std::chrono::ceil<std::chrono::nanoseconds>(delayed_.begin()->first - Clock::now()) - kWakeMargin,
+        std::chrono::nanoseconds(0));
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
+    std::timespec timeout{};
+    timeout.tv_sec = static_cast<std::time_t>(seconds.count());
+    timeout.tv_nsec = static_cast<long>((wait - seconds).count());
+    return timeout;
 }
 
 void EmulatorServer::Accept()
@@ -160,6 +171,7 @@ bool EmulatorServer::ReadFrom(Client& client)
             return true;
         if (count <= 0)
             return false;
+        receivedAt_ = Clock::now();
         client.frames.Append({chunk, static_cast<std::size_t>(count)});
         bool broken = false;
         while (auto frame = client.frames.Next(broken))
@@ -261,12 +273,21 @@ void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::u
     PutU16(payload, kControlInterface.usage);
     payload.insert(payload.end(), reply.begin(), reply.end());
     auto frame = EncodeFrame(MessageType::Input, 0, payload);
+    // Everything the keyboard does in answer leaves the latency after the request came in; a
+    // delay fault makes the reply alone later still, so an unplug after it loses the reply, as it
+    // does without latency.
+    const auto answeredAt = receivedAt_ + options_.replyLatency;
+    const bool answerWaits = options_.replyLatency.count() > 0;
     if (decision.fault == Fault::DelayReply)
         delayed_.emplace(
-            Clock::now() + std::chrono::microseconds(decision.delayMicros), DelayedReply{client.id, std::move(frame)});
+            answeredAt + std::chrono::microseconds(decision.delayMicros), DelayedReply{client.id, std::move(frame)});
+    else if (decision.fault != Fault::DropReply && answerWaits)
+        delayed_.emplace(answeredAt, DelayedReply{client.id, std::move(frame)});
     else if (decision.fault != Fault::DropReply)
         Send(client, std::move(frame));
-    if (decision.unplugAfterReply)
+    if (decision.unplugAfterReply && answerWaits)
+        delayed_.emplace(answeredAt, DelayedReply{client.id, {}, true});
+    else if (decision.unplugAfterReply)
         SetPlugged(false);
 }
 
@@ -276,7 +297,9 @@ void EmulatorServer::SendDueReplies()
     while (!delayed_.empty() && delayed_.begin()->first <= now) {
         DelayedReply reply = std::move(delayed_.begin()->second);
         delayed_.erase(delayed_.begin());
-        if (Client* client = FindClient(reply.clientId))
+        if (reply.unplug)
+            SetPlugged(false);  // drops every reply still on its way
+        else if (Client* client = FindClient(reply.clientId))
             Send(*client, std::move(reply.frame));
     }
 }
@@ -379,6 +402,9 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
         return EncodeState(firmware_.Memory());
     if (command == "status" && arguments == 0)
         return std::string(plugged_ ? "plugged" : "unplugged") + ", faults: " + faults_.Describe()
+            + (options_.replyLatency.count() > 0
+                    ? ", reply latency: " + std::to_string(options_.replyLatency.count()) + " us"
+                    : "")
             + ", requests answered: " + std::to_string(requestsAnswered_) + "\n";
     if (command == "plug" && arguments == 0) {
         SetPlugged(true);

@@ -1,11 +1,17 @@
 // tolvex-emu's socket side: one thread polls the listening socket, every client and the delayed
 // replies, feeds control requests to the firmware and sends the keyboard's own reports.
+//
+// A keyboard on a real bus answers each request some time after it was sent; with a reply latency
+// every answer leaves that long after its request came in, in the order the requests came, while
+// the loop goes on serving every other client and command.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +25,13 @@ struct ServerOptions {
     std::string socketPath;
     std::string statePath;  // empty: memory is not kept across runs
     bool plugged = true;
+    // How long after its request each control reply leaves; 0 sends it at once.
+    std::chrono::microseconds replyLatency{0};
 };
+
+// The longest reply latency the emulator takes: far beyond any keyboard, well short of the time a
+// caller gives up.
+inline constexpr std::chrono::microseconds kMaxReplyLatency{10'000'000};
 
 class EmulatorServer {
 public:
@@ -47,9 +59,11 @@ private:
         bool greeted = false;
         Role role = Role::Control;
     };
+    // A reply on its way, or (with no frame) the keyboard unplugging itself once it has answered.
     struct DelayedReply {
         std::uint64_t clientId;
         std::vector<std::uint8_t> frame;
+        bool unplug = false;
     };
     using Clock = std::chrono::steady_clock;
 
@@ -67,7 +81,8 @@ private:
     std::vector<std::uint8_t> InterfacesPayload() const;
     void SetPlugged(bool plugged);
     void SendDueReplies();
-    int PollTimeoutMillis() const;
+    // How long the loop may sleep before the next delayed reply is due; nothing without one.
+    std::optional<std::timespec> PollTimeout() const;
     Client* FindClient(std::uint64_t id);
 
     ServerOptions options_;
@@ -77,7 +92,9 @@ private:
     int listenFd_ = -1;
     std::uint64_t nextClientId_ = 1;
     std::vector<std::unique_ptr<Client>> clients_;
+    // Equal times keep the order they were queued in, so replies leave in the order of requests.
     std::multimap<Clock::time_point, DelayedReply> delayed_;
+    Clock::time_point receivedAt_{};  // when the bytes being handled came in
     std::uint64_t requestsAnswered_ = 0;
 };
 

@@ -1,11 +1,15 @@
 // tolvex-emu: the keyboard in a box, and `tolvex-emu ctl` to drive a running one.
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,6 +24,7 @@ using namespace tolvex::emu;
 
 constexpr const char* kUsage
     = "usage: tolvex-emu --socket PATH [--state FILE] [--macro-units N] [--modes LIST] [--unplugged]\n"
+      "                  [--latency-us N]\n"
       "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
       "\n"
       "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
@@ -28,12 +33,28 @@ constexpr const char* kUsage
       "  --macro-units N    macro capacity in units of 128 bytes (0 to 255, default 128)\n"
       "  --modes LIST       offered lighting modes, e.g. 1-10,19 (at most 23; default 1-19)\n"
       "  --unplugged        start with the keyboard unplugged\n"
+      "  --latency-us N     answer each control request N microseconds after it came in, in order,\n"
+      "                     as a keyboard on a real bus does (0 to 10000000, default 0: at once)\n"
       "\n"
       "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
       "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
       "  fault clear\n";
 
 static_assert(kStateFileLimit == std::size_t{4} << 20, "the usage text gives the state file's limit");
+static_assert(kMaxReplyLatency.count() == 10000000, "the usage text gives the latency's limit");
+
+// A whole decimal number of microseconds within the limit; nothing for anything else.
+std::optional<std::chrono::microseconds> ParseLatency(const char* text)
+{
+    if (*text < '0' || *text > '9')
+        return std::nullopt;  // no sign, no space
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || value > static_cast<unsigned long long>(kMaxReplyLatency.count()))
+        return std::nullopt;
+    return std::chrono::microseconds(static_cast<std::int64_t>(value));
+}
 
 bool ParseModes(const std::string& text, std::vector<std::uint8_t>& modes)
 {
@@ -127,6 +148,16 @@ int RunEmulator(int argc, char** argv)
                 return 2;
             }
             macroUnits = static_cast<std::uint8_t>(units);
+        } else if (option == "--latency-us" && hasValue) {
+            const char* value = argv[++i];
+            const std::optional<std::chrono::microseconds> latency = ParseLatency(value);
+            if (!latency) {
+                std::fprintf(stderr,
+                    "tolvex-emu: --latency-us takes a whole number of microseconds from 0 to %lld, not \"%s\"\n",
+                    static_cast<long long>(kMaxReplyLatency.count()), value);
+                return 2;
+            }
+            options.replyLatency = *latency;
         } else if (option == "--modes" && hasValue) {
             if (!ParseModes(argv[++i], modes)) {
                 std::fprintf(stderr, "tolvex-emu: --modes takes up to 23 modes 1 to 19, e.g. 1-10,19\n");
@@ -168,6 +199,10 @@ int RunEmulator(int argc, char** argv)
     if (stop < 0)
         return 1;
     std::signal(SIGPIPE, SIG_IGN);
+    // The kernel may let a sleeping thread's timer run 50 us late by default, which would add that
+    // much to every delayed reply.
+    if (options.replyLatency.count() > 0)
+        ::prctl(PR_SET_TIMERSLACK, 1UL);
     server.Run(stop);
     return server.SaveState() ? 0 : 1;
 }
