@@ -137,9 +137,9 @@ std::optional<std::timespec> EmulatorServer::PollTimeout() const
         return std::nullopt;
     // A sleeping thread wakes tens of microseconds late, more than a keyboard's answer is; the
     // last stretch before a reply is due is spent polling without sleeping instead.
-    const auto wait = std::max(
-        std::chrono::ceil<std::chrono::nanoseconds>(delayed_.begin()->first - Clock::now()) - kWakeMargin,
-        std::chrono::nanoseconds(0));
+    const auto wait
+        = std::max(std::chrono::ceil<std::chrono::nanoseconds>(delayed_.begin()->first - Clock::now()) - kWakeMargin,
+            std::chrono::nanoseconds(0));
     const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
     std::timespec timeout{};
     timeout.tv_sec = static_cast<std::time_t>(seconds.count());
