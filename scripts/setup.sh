@@ -10,7 +10,7 @@ TAVRIN_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   qt6-base-dev fonts-dejavu-core
-  xvfb trayer xdotool x11-utils
+  xvfb trayer xdotool x11-utils dbus-daemon
 )
 
 tavrin_install_packages() {

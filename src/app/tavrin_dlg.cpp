@@ -101,6 +101,7 @@ bool CTavrinDlg::OnInitDialog()
     // Enter, Escape and F1 anywhere in the window, and a change of the system clock.
     qApp->installEventFilter(this);
     WatchClockChanges();
+    FollowSessionEvents();
     setWindowIcon(IconOf(model::kProgramIcon));
     // The tray icon and the hiding come with MSG_INIT, once the loop runs; the labels now.
     PostMessageToSelf(MSG_INIT, MSG_INIT_CHECK);
@@ -333,6 +334,16 @@ void CTavrinDlg::WatchClockChanges()
         if (clockWatch_.ClockWasSet())
             WhenIdle([this] { Apply(); });
     });
+}
+
+void CTavrinDlg::FollowSessionEvents()
+{
+    sessionEvents_ = options_.logindBus ? new SessionEvents(*options_.logindBus, this) : new SessionEvents(this);
+    // Being suspended changes nothing by itself; coming back from it, or from sleep, the keyboard
+    // may have been changed or replaced meanwhile.
+    connect(sessionEvents_, &SessionEvents::suspendedChanged, this,
+        [](bool suspended) { Trace(suspended ? "session suspended" : "session resumed"); });
+    connect(sessionEvents_, &SessionEvents::keyboardShouldBeReread, this, &CTavrinDlg::Reread);
 }
 
 QIcon CTavrinDlg::IconOf(int icon) const

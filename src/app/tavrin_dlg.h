@@ -14,10 +14,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/busy_run.h"
 #include "app/profile_dialog.h"
+#include "app/session_events.h"
 #include "model/tray_icon_state.h"
 #include "platform/clock_change_watch.h"
 #include "platform/named_events.h"
@@ -58,6 +60,8 @@ struct WindowOptions {
     std::function<void()> releaseStartUp;
     // Opens a help page or link; the desktop's handler when none is given.
     std::function<void(const QUrl&)> openUrl;
+    // Where logind's session and sleep signals come from; the system bus when none is given.
+    std::optional<QDBusConnection> logindBus;
 };
 
 class CTavrinDlg : public ui::CBaseDialog {
@@ -99,6 +103,8 @@ public:
     ui::MainWindowSkin* Skin() const { return skin_.get(); }
     ui::CTrayIcon* Tray() const { return tray_.get(); }
     profiles::KeyboardContext* Keyboard() const { return keyboard_.get(); }
+    // The session's lock, console and sleep signals; none before initialisation.
+    const SessionEvents* Session() const { return sessionEvents_; }
     const QMenu& ProfileMenu() const { return profileMenu_; }
     QMenu& WindowMenu() { return windowMenu_; }
     const BusyRun* Busy() const { return busy_.get(); }
@@ -130,6 +136,7 @@ private:
     void OnLanguage(int languageIndex);
     void WatchStopSignals();
     void WatchClockChanges();
+    void FollowSessionEvents();
     QIcon IconOf(int icon) const;
 
     // Commands (tavrin_dlg_commands.cpp).
@@ -194,6 +201,7 @@ private:
     QSocketNotifier* stopNotifier_ = nullptr;
     platform::ClockChangeWatch clockWatch_;
     QSocketNotifier* clockNotifier_ = nullptr;
+    SessionEvents* sessionEvents_ = nullptr;
     std::unique_ptr<ui::MainWindowSkin> skin_;
     std::unique_ptr<BusyRun> busy_ = std::make_unique<BusyRun>();
     std::unique_ptr<ui::CTrayIcon> tray_;

@@ -268,10 +268,19 @@ void CTavrinDlg::OnProfileButton(int profile)
 
 void CTavrinDlg::Reread()
 {
-    // After sleep or an unlock the keyboard may have changed meanwhile.
+    // After sleep or an unlock the keyboard may have changed meanwhile: its profiles are read
+    // again, unless the window holds changes not applied yet, which are never thrown away
+    // unasked; then only which profile runs is shown afresh.
     WhenIdle([this] {
-        if (keyboard_->Presence() && keyboard_->Presence()->LastPresence() != 0)
+        if (closed_ || !keyboard_->Presence() || keyboard_->Presence()->LastPresence() == 0)
+            return;
+        Trace("reread after the session came back");
+        if (!settingsModified_) {
             HandleMessage(MSG_PROFILE_RELOAD, MSG_PROFILE_RELOAD_CHECK, 0);
+            return;
+        }
+        MarkProfileButton(keyboard_->Active().ReadActiveProfile());
+        BuildProfileMenu();
     });
 }
 

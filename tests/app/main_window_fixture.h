@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QUrl>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/tavrin_app.h"
@@ -67,6 +69,7 @@ protected:
         options.runtimeFolder = home_.Path().string();
         options.messages = &messages_;
         options.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString().toStdString()); };
+        options.logindBus = logindBus_;
         options.keyboard = profiles::KeyboardContext::Bind(testing::BinaryFolder(), messages_, failure);
         EXPECT_TRUE(options.keyboard) << failure;
         auto window = std::make_unique<CTavrinDlg>(app_, std::move(options));
@@ -93,6 +96,8 @@ protected:
     testing::AnsweredMessages messages_;
     std::unique_ptr<CTavrinDlg> window_;
     std::vector<std::string> opened_;  // the help pages and links the window opened
+    // Where the window hears logind; the system bus when none is set.
+    std::optional<QDBusConnection> logindBus_;
 };
 
 }  // namespace tavrin::app

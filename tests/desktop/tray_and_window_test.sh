@@ -2,8 +2,8 @@
 # The real program on a real X desktop: Xvfb with trayer as the tray host, the keyboard emulator,
 # and real X input from xdotool. The tray icon is there, a double-click on it shows the window, a
 # click on the third profile button makes the keyboard's active profile 2, the profiles button opens
-# the profile dialog and Escape closes it, and Exit from the tray menu ends the program with exit
-# code 0. Pictures of each step go to the folder given third.
+# the profile dialog and Escape closes it, the icon comes back when the tray host restarts, and Exit
+# from the tray menu ends the program with exit code 0. Pictures of each step go to the folder given third.
 #   tray_and_window_test.sh BIN-FOLDER SCREENSHOT-TOOL [PICTURE-FOLDER]
 set -euo pipefail
 
@@ -50,10 +50,14 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 export QT_QPA_PLATFORM=xcb
 
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true --transparent false \
-  --tint 0x202020 >"$work/trayer.log" 2>&1 &
-pids+=($!)
-wait_for xdotool search --classname trayer || fail "trayer did not start"
+start_trayer() {
+  trayer --edge top --align right --widthtype request --height 32 --SetDockType true --transparent false \
+    --tint 0x202020 >>"$work/trayer.log" 2>&1 &
+  trayer=$!
+  pids+=($trayer)
+  wait_for xdotool search --classname trayer || fail "trayer did not start"
+}
+start_trayer
 
 "$bin/tolvex-emu" --socket "$work/emu.sock" --state "$work/state.json" >"$work/emu.log" 2>&1 &
 pids+=($!)
@@ -67,13 +71,21 @@ tavrin=$!
 pids+=($tavrin)
 wait_for grep -q "tray icon 141" "$work/tavrin.log" || fail "the keyboard was not followed to the tray"
 
-# The tray icon: the program's small window embedded in the tray host.
-icon=$(xwininfo -root -tree | awk '/"tavrin": \("tavrin" "tavrin"\)/ {
-  split($(NF-1), size, /[x+]/); if (size[1] < 64) { print $NF; exit } }')
-[ -n "$icon" ] || fail "no tray icon in the tray host"
-IFS=+ read -r _ icon_x icon_y <<<"$icon"
-icon_x=$((icon_x + 11))
-icon_y=$((icon_y + 15))
+# The tray icon: the program's small window embedded in the tray host; sets icon_x and icon_y to
+# a point on it.
+find_icon() {
+  local host icon=
+  for host in $(xdotool search --class trayer 2>/dev/null); do
+    icon=$(xwininfo -tree -id "$host" | awk '/"tavrin": \("tavrin" "tavrin"\)/ {
+      split($(NF-1), size, /[x+]/); if (size[1] < 64) { print $NF; exit } }')
+    [ -n "$icon" ] && break
+  done
+  [ -n "$icon" ] || return 1
+  IFS=+ read -r _ icon_x icon_y <<<"$icon"
+  icon_x=$((icon_x + 11))
+  icon_y=$((icon_y + 15))
+}
+wait_for find_icon || fail "no tray icon in the tray host"
 picture tray 1400,0,200,40
 
 xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
@@ -105,6 +117,12 @@ done
 xdotool search --onlyvisible --name '^Profiles$' >/dev/null 2>&1 && fail "Escape did not close the profile dialog"
 xdotool search --onlyvisible --name '^Tavrin$' >/dev/null || fail "closing the profile dialog hid the window"
 
+# The tray host restarts, as a desktop's panel does: the icon comes back in the new one.
+kill "$trayer"
+wait "$trayer" 2>/dev/null || true
+start_trayer
+wait_for find_icon || fail "the tray icon did not come back after the tray host restarted"
+
 # Exit, the tray menu's last item, by the keyboard as a user may choose it.
 xdotool mousemove "$icon_x" "$icon_y" click 3
 sleep 0.5
@@ -119,4 +137,4 @@ kill -0 "$tavrin" 2>/dev/null && fail "Exit from the tray menu did not end the p
 status=0
 wait "$tavrin" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with exit code $status"
-echo "The tray icon, the window, the profile button and Exit all work on a real X desktop."
+echo "The tray icon (also after its host restarted), the window, the profile button and Exit all work on a real X desktop."
