@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "profiles/profile_file.h"
+#include "ui/dark_controls.h"
 #include "ui/skin_failure.h"
 #include "ui/skin_layout.h"
 #include "ui/skin_pictures.h"
@@ -94,10 +95,7 @@ bool CTavrin_DlgProfile::LayOut()
     table_->setColumnWidth(2, 230);
     table_->setRootIsDecorated(false);
     // The list sits on the skin's dark panel.
-    table_->setStyleSheet("QTreeWidget { background: rgb(28, 31, 37); color: rgb(232, 235, 240);"
-                          " border: 1px solid rgb(44, 49, 58); selection-background-color: rgb(20, 118, 130); }"
-                          "QHeaderView::section { background: rgb(20, 22, 27); color: rgb(150, 158, 170);"
-                          " border: none; border-bottom: 1px solid rgb(44, 49, 58); padding: 3px; }");
+    table_->setStyleSheet(ui::DarkControlsStyle());
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setAllColumnsShowFocus(true);
     connect(table_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/busy_run.h"
+#include "app/key_editor.h"
 #include "app/profile_dialog.h"
 #include "app/session_events.h"
 #include "model/tray_icon_state.h"
@@ -110,6 +111,9 @@ public:
     const BusyRun* Busy() const { return busy_.get(); }
     // The profile dialog while it is open.
     CTavrin_DlgProfile* ProfileDialog() const { return profileDialog_; }
+    CTavrin_DlgComposite* KeyEditor() const { return keyEditor_; }
+    // A key button, G button, Fn or the macro button: the key editor, or the colour-key toggle.
+    void KeyButtonClicked(int controlId);
 
     // Apply: the working copy's edits to the working file and the keyboard's active profile.
     void Apply();
@@ -145,6 +149,7 @@ private:
     void OnLink();
     void OnMenu();
     void OnProfileDialog();
+    void OpenKeyEditor(int controlId, int profile, std::size_t record);
     std::string ApplyProfileDialog(std::optional<int> active);
     void OnProfileButton(int profile);
     void OnDefault();
@@ -153,7 +158,6 @@ private:
     void OnAbout();
     void OnRestore();
     void OnBackup();
-    void KeyButtonClicked(int controlId);
     void ApplyFlip(bool flipped);
     void ShowColourKeys();
     void BuildWindowMenu();
@@ -209,6 +213,7 @@ private:
     std::map<int, QTimer*> oneShots_;
     std::vector<std::function<void()>> afterBusy_;
     QPointer<CTavrin_DlgProfile> profileDialog_;
+    QPointer<CTavrin_DlgComposite> keyEditor_;
     QMenu profileMenu_;
     QMenu windowMenu_;
     QEventLoop loop_;

@@ -1,6 +1,7 @@
 // The main window's commands: its own buttons, its menu and the tray's, and Apply.
 #include <QAbstractButton>
 #include <QCursor>
+#include <QPointer>
 #include <QUrl>
 
 #include "app/about_dialog.h"
@@ -8,6 +9,8 @@
 #include "app/tavrin_dlg.h"
 #include "app/window_messages.h"
 #include "device/device_identity.h"
+#include "model/key_button_tips.h"
+#include "model/key_editor_rules.h"
 #include "model/key_table.h"
 #include "model/layout_flip.h"
 #include "platform/user_folders.h"
@@ -289,16 +292,64 @@ void CTavrinDlg::ApplyFlip(bool flipped)
 
 void CTavrinDlg::KeyButtonClicked(int controlId)
 {
-    if (!keySelectMode_) {
-        // The assignment editor opens here once it exists.
+    const int active = keyboard_->Active().Value();
+    const int bank = keyboard_->Session().GKeyBank();
+    if (keySelectMode_) {
+        const int profile = active >= 0 && active <= 2 ? active : 0;
+        if (profiles::ToggleColourKey(app_.Working(), profile, bank, controlId)) {
+            SetSettingsModified(true);
+            ShowColourKeys();
+        }
         return;
     }
-    const int active = keyboard_->Active().Value();
-    const int profile = active >= 0 && active <= 2 ? active : 0;
-    if (profiles::ToggleColourKey(app_.Working(), profile, keyboard_->Session().GKeyBank(), controlId)) {
-        SetSettingsModified(true);
-        ShowColourKeys();
+    const std::optional<std::size_t> record = model::EditedRecordOfButton(controlId, bank);
+    if (!record || keyEditor_)
+        return;
+    if (active < 0 || active > profiles::kDefaultModeProfile) {
+        messages_.ShowMessage("The keyboard's active profile could not be read, so it is not known which profile "
+                              "this key belongs to. Nothing was changed; plug the keyboard in again and retry.");
+        return;
     }
+    OpenKeyEditor(controlId, active, *record);
+}
+
+void CTavrinDlg::OpenKeyEditor(int controlId, int profile, std::size_t record)
+{
+    KeyEditorHost host;
+    host.working = &app_.Working();
+    host.profile = profile;
+    host.record = record;
+    host.controlId = controlId;
+    host.macroOnly = controlId == model::kG9ButtonId;
+    host.texts = &app_.Texts();
+    host.messages = &messages_;
+    host.settings = &app_.Settings();
+    host.help = [this] { OnHelp(); };
+    host.applied = [this] {
+        RefreshKeyButtons();
+        ShowColourKeys();
+        SetSettingsModified(true);
+    };
+    // The window may let its looks go while the editor is open (the keyboard went).
+    QPointer<ui::CPngButton> button = skin_ ? skin_->Keyboard().ButtonWithId(controlId) : nullptr;
+    if (button)
+        host.buttonRect = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    if (const std::optional<int> g = model::GIndexOfButton(controlId))
+        host.title = model::GTipName(*g);
+    else if (const std::optional<model::KeyCode> code = model::KeyCodeOfButton(controlId))
+        host.title = model::DisplayedName(*code, app_.Texts());
+    CTavrin_DlgComposite editor(
+        this, app_.Paths().compositeSkinFile, app_.Paths().compositeSkinFolder, std::move(host));
+    if (!editor.LayOut())
+        return;
+    keyEditor_ = &editor;
+    // The keyboard's removal closes it.
+    connect(this, &CTavrinDlg::ChildWindowsClosing, &editor, &QDialog::reject);
+    editor.exec();
+    keyEditor_ = nullptr;
+    // The clicked button loses the pressed look it kept while the editor was open.
+    if (button)
+        button->update();
 }
 
 }  // namespace tavrin::app

@@ -235,7 +235,7 @@ void CTavrinDlg::SetTrayState(bool playing, int icon)
 profiles::ProfileWindows CTavrinDlg::SwitchWindows()
 {
     profiles::ProfileWindows windows;
-    windows.editorOpen = [] { return false; };
+    windows.editorOpen = [] { return CTavrin_DlgComposite::OpenCount() > 0; };
     windows.unappliedChanges
         = [this] { return settingsModified_ || (profileDialog_ && profileDialog_->List().Modified()); };
     windows.apply = [this] { Apply(); };

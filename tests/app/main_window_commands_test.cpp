@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <fstream>
 
 #include "app/main_window_fixture.h"
@@ -53,8 +54,15 @@ TEST_F(MainWindowCommands, TheColourKeysViewTogglesAKeysFlagAndOnlyThen)
     CTavrinDlg& window = OpenWithKeyboard();
     ui::CPngButton* key = window.Skin()->Keyboard().keys.front().button;
     ui::CPngButton* switchMode = window.Skin()->Buttons().switchMode;
+    bool editorOpened = false;
+    QTimer::singleShot(0, [&] {
+        editorOpened = window.KeyEditor() != nullptr;
+        if (window.KeyEditor())
+            window.KeyEditor()->reject();
+    });
     key->click();
-    EXPECT_FALSE(window.SettingsModified()) << "in the function keys mode a click edits nothing yet";
+    EXPECT_TRUE(editorOpened) << "in the function keys mode a click opens the key editor";
+    EXPECT_FALSE(window.SettingsModified()) << "and Cancel changes nothing";
     switchMode->click();
     EXPECT_EQ(switchMode->text(), kSwitchToFunctionKeys);
     EXPECT_TRUE(key->AlternativeShown());

@@ -37,11 +37,12 @@ const std::vector<Window>& Windows()
                 "CONTROL_MACRO", "CONTROL_KEY", "CONTROL_FUNCTION", "CONTROL_OK", "CONTROL_CANCEL", "CONTROL_CLOSE",
                 "FUNC_MACRO_DELETE", "FUNC_MACRO_ADD", "FUNC_MACRO_UP_TOP", "FUNC_MACRO_UP", "FUNC_MACRO_DOWN",
                 "FUNC_MACRO_DOWN_BOTTOM", "FUNC_MACRO_DELETE2", "FUNC_MACRO_CLEAR", "FUNC_MACRO_RECORD",
-                "FUNC_KEY_RADIO_KB", "FUNC_KEY_RADIO_MOU", "FUNC_KEY_COMBO_MOU", "FUNC_KEY_STATIC_KB",
-                "FUNC_KEY_STATIC_MOU", "FUNC_SELECT_COMBO_MOU", "FUNC_MACRO_RECORD_DELAY", "FUNC_MACRO_LIST2",
-                "FUNC_MACRO_CYCLES", "FUNC_MACRO_CYCLES_PROMPT", "TISHI_SINGLE_STATIC", "MARCO_NAME_SETTING",
-                "KEY_SETTING", "MEDIA_SETTING_TISHI", "FUNCTION_KEY_SETTING_TISHI", "FUNC_MACRO_RECORD_DELAY2",
-                "FUNC_KEY_INPUT", "FUNC_MEDIA_SELECT", "FUNC_MACRO_LIST", "FUNC_FUNCTION_SELECT"}},
+                "FUNC_MACRO_UNDO", "FUNC_MACRO_REDO", "FUNC_KEY_RADIO_KB", "FUNC_KEY_RADIO_MOU", "FUNC_KEY_COMBO_MOU",
+                "FUNC_KEY_STATIC_KB", "FUNC_KEY_STATIC_MOU", "FUNC_SELECT_COMBO_MOU", "FUNC_MACRO_RECORD_DELAY",
+                "FUNC_MACRO_LIST2", "FUNC_MACRO_CYCLES", "FUNC_MACRO_CYCLES_PROMPT", "TISHI_SINGLE_STATIC",
+                "MARCO_NAME_SETTING", "KEY_SETTING", "MEDIA_SETTING_TISHI", "FUNCTION_KEY_SETTING_TISHI",
+                "FUNC_MACRO_RECORD_DELAY2", "FUNC_KEY_INPUT", "FUNC_MEDIA_SELECT", "FUNC_MACRO_LIST",
+                "FUNC_FUNCTION_SELECT"}},
         {"Profile.ini",
             {"CONTROL_OK", "CONTROL_CANCEL", "FUNC_ADD", "FUNC_LOAD", "FUNC_DELETE", "CONTROL2_APPLY", "PROGRAM_LIST"}},
     };
@@ -138,6 +139,63 @@ TEST(SkinFiles, KeysOfTheKeyboardPictureDoNotOverlap)
         ASSERT_FALSE(keys[i].second.isEmpty()) << keys[i].first;
         for (std::size_t j = i + 1; j < keys.size(); ++j)
             EXPECT_FALSE(keys[i].second.intersects(keys[j].second)) << keys[i].first << " and " << keys[j].first;
+    }
+}
+
+// The macro page: the window's common controls and its own, which the pictures of the other pages
+// leave out.
+bool OnMacroPage(const std::string& key)
+{
+    return (key.rfind("CONTROL_", 0) == 0 && key != "CONTROL_OSK") || key.rfind("FUNC_MACRO", 0) == 0
+        || key == "MARCO_NAME_SETTING" || key == "FUNC_SELECT_COMBO_MOU";
+}
+
+TEST(SkinFiles, ControlsOfTheMacroPageDoNotOverlap)
+{
+    std::vector<std::pair<std::string, QRect>> controls;
+    for (const Window& window : Windows())
+        if (std::string(window.file) == "Composite.ini")
+            for (const std::string& key : window.keys)
+                if (OnMacroPage(key))
+                    controls.emplace_back(key, Rectangle("Composite.ini", "BUTTONINFO", key).value_or(QRect()));
+    ASSERT_GT(controls.size(), 25u);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        ASSERT_FALSE(controls[i].second.isEmpty()) << controls[i].first;
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i].second.intersects(controls[j].second))
+                << controls[i].first << " and " << controls[j].first;
+    }
+}
+
+TEST(SkinFiles, MacroPageButtonsAreDrawnInEveryStateOfBothMacroPictureSets)
+{
+    const QImage background = Picture("composite_bg.jpg");
+    const char* const buttons[] = {"FUNC_MACRO_ADD", "FUNC_MACRO_DELETE", "FUNC_MACRO_UNDO", "FUNC_MACRO_REDO",
+        "FUNC_MACRO_RECORD", "FUNC_MACRO_UP_TOP", "FUNC_MACRO_UP", "FUNC_MACRO_DOWN", "FUNC_MACRO_DOWN_BOTTOM",
+        "FUNC_MACRO_DELETE2", "FUNC_MACRO_CLEAR"};
+    for (const char* set : {"macro", "macro2"}) {
+        const std::string prefix(set);
+        const QImage normal = Picture(prefix + "_normal.jpg");
+        for (const char* key : buttons) {
+            SCOPED_TRACE(prefix + " " + key);
+            const QRect rect = Rectangle("Composite.ini", "BUTTONINFO", key).value_or(QRect());
+            ASSERT_FALSE(rect.isEmpty());
+            // The shared background leaves the place empty; the page's pictures draw the button.
+            EXPECT_GT(MeanDifference(background, normal, rect), 8);
+            for (const char* state : {"_over.jpg", "_down.jpg", "_disable.jpg"})
+                EXPECT_GT(MeanDifference(normal, Picture(prefix + state), rect), 8) << state;
+        }
+        // The small square buttons carry pictograms only, and each its own.
+        const char* const squares[] = {"FUNC_MACRO_ADD", "FUNC_MACRO_DELETE", "FUNC_MACRO_UNDO", "FUNC_MACRO_REDO"};
+        for (std::size_t i = 0; i < std::size(squares); ++i)
+            for (std::size_t j = i + 1; j < std::size(squares); ++j) {
+                const char *a = squares[i], *b = squares[j];
+                const QRect ra = *Rectangle("Composite.ini", "BUTTONINFO", a);
+                const QRect rb = *Rectangle("Composite.ini", "BUTTONINFO", b);
+                ASSERT_EQ(ra.size(), rb.size()) << a << " " << b;
+                EXPECT_GT(MeanDifference(normal.copy(ra), normal.copy(rb), QRect(QPoint(0, 0), ra.size())), 5)
+                    << a << " and " << b;
+            }
     }
 }
 

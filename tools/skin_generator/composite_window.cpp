@@ -98,6 +98,9 @@ WindowLayout CompositeLayout(CompositePage page)
     c.push_back({"FUNC_MACRO_LIST", {30, 162, 232, 28}});
     b.push_back(Button("FUNC_MACRO_ADD", {268, 162, 32, 28}, Face::LegendButton, {}, Icon::Plus));
     b.push_back(Button("FUNC_MACRO_DELETE", {304, 162, 32, 28}, Face::LegendButton, {}, Icon::Trash));
+    // Undo and Redo of the macro's edits, at the right end of the list's row, over the right column.
+    b.push_back(Button("FUNC_MACRO_UNDO", {464, 162, 32, 28}, Face::LegendButton, {}, Icon::Undo));
+    b.push_back(Button("FUNC_MACRO_REDO", {500, 162, 32, 28}, Face::LegendButton, {}, Icon::Redo));
     c.push_back({"FUNC_MACRO_LIST2", {30, 198, 232, 194}});
     b.push_back(Button("FUNC_MACRO_RECORD", {276, 198, 124, 30}, Face::PrimaryButton));
     c.push_back({"FUNC_SELECT_COMBO_MOU", {406, 198, 126, 30}});

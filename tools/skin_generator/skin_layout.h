@@ -44,7 +44,9 @@ enum class Icon {
     Globe,
     Plus,
     Trash,
-    Keyboard
+    Keyboard,
+    Undo,
+    Redo
 };
 
 struct ImageButton {

@@ -491,6 +491,21 @@ void DrawIcon(QPainter& painter, const QRectF& rect, Icon icon, const QColor& co
         painter.drawRect(QRectF(at(0.3, 0.62), at(0.7, 0.62 + dot / h)));
         break;
     }
+    case Icon::Undo:
+    case Icon::Redo: {
+        // A hook: the head points back (Undo) or forward (Redo) along the top, the tail turns round
+        // and comes back underneath.
+        const bool forward = icon == Icon::Redo;
+        const auto side = [&](qreal fx, qreal fy) { return at(forward ? 1 - fx : fx, fy); };
+        QPainterPath hook;
+        hook.moveTo(side(0.12, 0.36));
+        hook.lineTo(side(0.58, 0.36));
+        hook.cubicTo(side(0.92, 0.36), side(0.92, 0.86), side(0.58, 0.86));
+        hook.lineTo(side(0.34, 0.86));
+        painter.drawPath(hook);
+        painter.drawPolyline(QPolygonF({side(0.34, 0.14), side(0.12, 0.36), side(0.34, 0.58)}));
+        break;
+    }
     }
     painter.restore();
 }
