@@ -33,23 +33,6 @@ const QString& kSessionPath = testing::kFakeSessionPath;
 constexpr int kWaitMs = 10000;  // generous: sanitizer builds are slow; a pass never waits this long
 const QString kOtherSessionPath = QStringLiteral("/org/freedesktop/login1/session/_33");
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "session_events_test";
-        static char* argv[] = {name, nullptr};
-        application_ = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { application_.reset(); }
-
-private:
-    std::unique_ptr<QCoreApplication> application_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 // What the window would hear, in order: "S1"/"S0" for suspendedChanged, "R" for a reread.
 class Heard {
 public:
@@ -270,6 +253,18 @@ TEST_F(SessionEventsTest, AProcessOutsideAnySessionFollowsItsUsersSession)
     EXPECT_EQ(errors.Text(), "");
 }
 
+// One line on standard error said why, and nothing else happened.
+void ExpectNothingFollowed(
+    const SessionEvents& events, const QSignalSpy& suspended, const QSignalSpy& reread, const StderrCapture& errors)
+{
+    HandleEventsFor(50);
+    EXPECT_EQ(Lines(errors.Text()), 1) << errors.Text();
+    EXPECT_TRUE(events.SessionPath().isEmpty());
+    EXPECT_FALSE(events.Suspended());
+    EXPECT_EQ(suspended.count(), 0);
+    EXPECT_EQ(reread.count(), 0);
+}
+
 TEST_F(SessionEventsTest, WithoutLogindNothingHappensAndOneLineSaysSo)
 {
     ASSERT_TRUE(bus_.RemoveLogind());
@@ -278,12 +273,7 @@ TEST_F(SessionEventsTest, WithoutLogindNothingHappensAndOneLineSaysSo)
     QSignalSpy suspended(&events, &SessionEvents::suspendedChanged);
     QSignalSpy reread(&events, &SessionEvents::keyboardShouldBeReread);
     ASSERT_TRUE(errors.WaitForLine());
-    HandleEventsFor(50);
-    EXPECT_EQ(Lines(errors.Text()), 1) << errors.Text();
-    EXPECT_TRUE(events.SessionPath().isEmpty());
-    EXPECT_FALSE(events.Suspended());
-    EXPECT_EQ(suspended.count(), 0);
-    EXPECT_EQ(reread.count(), 0);
+    ExpectNothingFollowed(events, suspended, reread, errors);
 }
 
 TEST(SessionEvents, WithoutABusNothingHappensAndOneLineSaysSo)
@@ -298,12 +288,7 @@ TEST(SessionEvents, WithoutABusNothingHappensAndOneLineSaysSo)
         SessionEvents events(nowhere);
         QSignalSpy suspended(&events, &SessionEvents::suspendedChanged);
         QSignalSpy reread(&events, &SessionEvents::keyboardShouldBeReread);
-        HandleEventsFor(50);
-        EXPECT_EQ(Lines(errors.Text()), 1) << errors.Text();
-        EXPECT_TRUE(events.SessionPath().isEmpty());
-        EXPECT_FALSE(events.Suspended());
-        EXPECT_EQ(suspended.count(), 0);
-        EXPECT_EQ(reread.count(), 0);
+        ExpectNothingFollowed(events, suspended, reread, errors);
     }
     QDBusConnection::disconnectFromBus(name);
 }
