@@ -263,6 +263,8 @@ void CTavrinDlg::OnLanguage(int languageIndex)
         about->Relabel(app_.Texts(), languageIndex);
     if (tray_)
         tray_->SetTooltip(QString::fromStdString(app_.Texts().Text("IDS_KEYBOARD_TRAY_DESC", languageIndex)));
+    if (keyEditor_)
+        keyEditor_->SetTexts();
     BuildWindowMenu();
     if (!skin_)
         return;

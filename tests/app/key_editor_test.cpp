@@ -180,6 +180,10 @@ TEST_F(KeyEditorInWindow, TheMacroButtonOpensTheMacroPageOnlyAndAnUnplugClosesIt
         EXPECT_FALSE(editor.PageButton(model::EditorPage::Media)->isEnabled());
         EXPECT_FALSE(editor.PageButton(model::EditorPage::FunctionKey)->isEnabled());
         EXPECT_EQ(CTavrin_DlgComposite::OpenCount(), 1);
+        // Chosen from the tray menu while the editor is open.
+        app_.Texts().ChooseLanguageIndex(5);
+        window.HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, 5);
+        EXPECT_EQ(editor.PageButton(model::EditorPage::Macro)->text().toStdString(), "宏") << "relabelled";
         window.Skin()->Buttons().profiles[1]->click();
         EXPECT_EQ(window.Keyboard()->Active().ReadActiveProfile(), 0) << "no switch while the editor is open";
         emulator_.Control("unplug");
