@@ -183,7 +183,8 @@ TEST_F(KeyEditorInWindow, TheMacroButtonOpensTheMacroPageOnlyAndAnUnplugClosesIt
         // Chosen from the tray menu while the editor is open.
         app_.Texts().ChooseLanguageIndex(5);
         window.HandleMessage(MSG_LANGUAGE, MSG_LANGUAGE_CHECK, 5);
-        EXPECT_EQ(editor.PageButton(model::EditorPage::Macro)->text().toStdString(), "宏") << "relabelled";
+        EXPECT_TRUE(PumpUntil([&] { return editor.PageButton(model::EditorPage::Macro)->text() == "宏"; }))
+            << "relabelled";
         window.Skin()->Buttons().profiles[1]->click();
         EXPECT_EQ(window.Keyboard()->Active().ReadActiveProfile(), 0) << "no switch while the editor is open";
         emulator_.Control("unplug");
