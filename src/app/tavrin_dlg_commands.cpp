@@ -151,7 +151,7 @@ void CTavrinDlg::BuildWindowMenu()
     for (const auto& [command, key] : items) {
         QAction* action = windowMenu_.addAction(QString::fromStdString(app_.Texts().Text(key)));
         action->setData(command);
-        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { OnCommand(command); });
     }
     windowMenu_.addSeparator();
     FillLanguageMenu(*windowMenu_.addMenu(QString()));
