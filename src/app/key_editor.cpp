@@ -173,8 +173,8 @@ bool CTavrin_DlgComposite::LayOut()
     macroHost.changed = [this] { SetModified(); };
     {
         std::lock_guard lock(host_.working->lock);
-        record_ = host_.working->Record(host_.profile, host_.record);
-        const model::EditorOpening opening = model::OpenEditorOn(record_, host_.macroOnly);
+        const model::EditorOpening opening
+            = model::OpenEditorOn(host_.working->Record(host_.profile, host_.record), host_.macroOnly);
         macroPage_ = std::make_unique<MacroPage>(macro, std::move(macroHost), host_.working->macros, opening.macroId);
         kind_ = opening.kind;
         capturedKey_ = opening.capturedKey;
@@ -339,7 +339,6 @@ void CTavrin_DlgComposite::ApplyComposite()
         *host_.working, host_.profile, host_.record, assignment.kind, assignment.aux, assignment.value, std::nullopt);
     {
         std::lock_guard lock(host_.working->lock);
-        record_ = host_.working->Record(host_.profile, host_.record);
         // What was committed is the working copy's now: nothing in it is new any more.
         macroPage_->Reset(host_.working->macros);
     }

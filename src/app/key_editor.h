@@ -102,7 +102,6 @@ private:
     std::uint64_t NowMs() const;
 
     KeyEditorHost host_;
-    model::KeyRecord record_{};
     model::EditorPage shown_ = model::EditorPage::SingleKey;
     std::uint16_t kind_ = model::KIND_DEFAULT;
     model::KeyCode capturedKey_ = model::kNoKey;

@@ -26,15 +26,6 @@ std::u16string ToUtf16(const QString& text)
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-// A language text with one %d, formatted.
-std::string WithNumber(const std::string& format, unsigned number)
-{
-    const std::size_t at = format.find("%d");
-    if (at == std::string::npos)
-        return format;
-    return format.substr(0, at) + std::to_string(number) + format.substr(at + 2);
-}
-
 }  // namespace
 
 MacroPage::MacroPage(
@@ -67,6 +58,12 @@ MacroPage::MacroPage(
 }
 
 MacroPage::~MacroPage() = default;
+
+std::string MacroPage::Formatted(const char* key, unsigned number) const
+{
+    const std::string format = Text(key);
+    return model::FormatNumber(format, number).value_or(format);
+}
 
 std::string MacroPage::RecordDelaysEntry() const
 {
@@ -275,7 +272,7 @@ void MacroPage::Changed()
 void MacroPage::OnAdd()
 {
     if (!panel_->AddMacro()) {
-        host_.messages->ShowMessage(WithNumber(Text("IDS_MACRO_ERR_MAX"), model::kMaxMacros));
+        host_.messages->ShowMessage(Formatted("IDS_MACRO_ERR_MAX", model::kMaxMacros));
         return;
     }
     Changed();
@@ -370,7 +367,7 @@ void MacroPage::EditCell(int column)
             const model::DelayEdit edit = panel_->SetRowDelay(at, field->text().toStdString());
             cellEditor_ = nullptr;
             if (edit.tooLarge)
-                host_.messages->ShowMessage(WithNumber(Text("IDS_MACRO_ACTION_ERR_DELAY_MAX"), model::kMaxMacroDelay));
+                host_.messages->ShowMessage(Formatted("IDS_MACRO_ACTION_ERR_DELAY_MAX", model::kMaxMacroDelay));
             ChangedLater(field);
         });
         cellEditor_ = field;

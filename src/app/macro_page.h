@@ -98,6 +98,8 @@ private:
     void ChangedLater(QWidget* editor);
     std::string Text(const char* key) const { return host_.texts->Text(key); }
     std::string RecordDelaysEntry() const;
+    // The language text with the number put in, or as it stands when its format is not one.
+    std::string Formatted(const char* key, unsigned number) const;
 
     MacroPageControls controls_;
     MacroPageHost host_;

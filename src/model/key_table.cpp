@@ -1,7 +1,6 @@
 #include "model/key_table.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "model/language_texts.h"
 #include "platform/private_profile.h"
@@ -316,83 +315,6 @@ std::optional<KeyIndex> RowOfListPosition(std::uint16_t position)
     return std::nullopt;
 }
 
-// A language file is untrusted input, so its format is not handed to printf: only a format with
-// exactly one integer conversion (%d %u %x %X, optional flags and a width of up to three digits,
-// "%%" as a literal) is applied, and applied here. Anything else gives nothing.
-std::optional<std::string> ApplyCodeFormat(std::string_view format, unsigned value)
-{
-    std::string result;
-    int conversions = 0;
-    std::size_t position = 0;
-    while (position < format.size()) {
-        const char c = format[position++];
-        if (c != '%') {
-            result += c;
-            continue;
-        }
-        if (position < format.size() && format[position] == '%') {
-            result += '%';
-            ++position;
-            continue;
-        }
-        bool leftAlign = false, zeroPad = false, plusSign = false, spaceSign = false, alternate = false;
-        for (; position < format.size(); ++position) {
-            const char flag = format[position];
-            if (flag == '-')
-                leftAlign = true;
-            else if (flag == '0')
-                zeroPad = true;
-            else if (flag == '+')
-                plusSign = true;
-            else if (flag == ' ')
-                spaceSign = true;
-            else if (flag == '#')
-                alternate = true;
-            else
-                break;
-        }
-        std::size_t width = 0, widthDigits = 0;
-        for (; position < format.size() && format[position] >= '0' && format[position] <= '9'; ++position) {
-            if (++widthDigits > 3)
-                return std::nullopt;
-            width = width * 10 + static_cast<std::size_t>(format[position] - '0');
-        }
-        if (position >= format.size() || ++conversions > 1)
-            return std::nullopt;
-        const char conversion = format[position++];
-        int base = 10;
-        std::string_view prefix;  // a literal: no string for the optimiser to misjudge
-        if (conversion == 'd') {
-            prefix = plusSign ? "+" : spaceSign ? " " : "";
-        } else if (conversion == 'x' || conversion == 'X') {
-            base = 16;
-            if (alternate && value != 0)
-                prefix = conversion == 'x' ? "0x" : "0X";
-        } else if (conversion != 'u') {
-            return std::nullopt;
-        }
-        char digits[16];
-        const auto end = std::to_chars(std::begin(digits), std::end(digits), value, base).ptr;
-        std::string number(digits, end);
-        if (conversion == 'X')
-            for (char& digit : number)
-                digit = static_cast<char>(digit >= 'a' && digit <= 'f' ? digit - 'a' + 'A' : digit);
-        const std::size_t length = prefix.size() + number.size();
-        const std::size_t padding = width > length ? width - length : 0;
-        if (!leftAlign && !zeroPad)
-            result.append(padding, ' ');
-        result += prefix;
-        if (zeroPad && !leftAlign)
-            result.append(padding, '0');
-        result += number;
-        if (leftAlign)
-            result.append(padding, ' ');
-    }
-    if (conversions != 1)
-        return std::nullopt;
-    return result;
-}
-
 }  // namespace
 
 KeyIndex IndexFromCode(KeyCode code)
@@ -487,7 +409,7 @@ std::string DisplayedName(KeyCode code, LanguageTexts& texts, std::size_t units)
         name = texts.Text(row.nameKey);
     if (name.empty()) {
         const std::string format = texts.Text("IDS_KEYBOARD_UNKNOWN");
-        name = ApplyCodeFormat(format, code).value_or(format);
+        name = FormatNumber(format, code).value_or(format);
     }
     return platform::CutToUtf16Units(name, units > 0 ? units - 1 : 0);
 }

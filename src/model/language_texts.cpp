@@ -1,6 +1,7 @@
 #include "model/language_texts.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -114,6 +115,80 @@ std::string LanguageTexts::SkinLanguageSection() const
     const std::string selector
         = platform::GetPrivateProfileString("LANGUAGE", "language", " ", folder_ + "Skins/language.ini");
     return selector == "1" ? "ENGINSH" : "CHINESE";
+}
+
+std::optional<std::string> FormatNumber(std::string_view format, unsigned value)
+{
+    std::string result;
+    int conversions = 0;
+    std::size_t position = 0;
+    while (position < format.size()) {
+        const char c = format[position++];
+        if (c != '%') {
+            result += c;
+            continue;
+        }
+        if (position < format.size() && format[position] == '%') {
+            result += '%';
+            ++position;
+            continue;
+        }
+        bool leftAlign = false, zeroPad = false, plusSign = false, spaceSign = false, alternate = false;
+        for (; position < format.size(); ++position) {
+            const char flag = format[position];
+            if (flag == '-')
+                leftAlign = true;
+            else if (flag == '0')
+                zeroPad = true;
+            else if (flag == '+')
+                plusSign = true;
+            else if (flag == ' ')
+                spaceSign = true;
+            else if (flag == '#')
+                alternate = true;
+            else
+                break;
+        }
+        std::size_t width = 0, widthDigits = 0;
+        for (; position < format.size() && format[position] >= '0' && format[position] <= '9'; ++position) {
+            if (++widthDigits > 3)
+                return std::nullopt;
+            width = width * 10 + static_cast<std::size_t>(format[position] - '0');
+        }
+        if (position >= format.size() || ++conversions > 1)
+            return std::nullopt;
+        const char conversion = format[position++];
+        int base = 10;
+        std::string_view prefix;  // a literal: no string for the optimiser to misjudge
+        if (conversion == 'd') {
+            prefix = plusSign ? "+" : spaceSign ? " " : "";
+        } else if (conversion == 'x' || conversion == 'X') {
+            base = 16;
+            if (alternate && value != 0)
+                prefix = conversion == 'x' ? "0x" : "0X";
+        } else if (conversion != 'u') {
+            return std::nullopt;
+        }
+        char digits[16];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), value, base).ptr;
+        std::string number(digits, end);
+        if (conversion == 'X')
+            for (char& digit : number)
+                digit = static_cast<char>(digit >= 'a' && digit <= 'f' ? digit - 'a' + 'A' : digit);
+        const std::size_t length = prefix.size() + number.size();
+        const std::size_t padding = width > length ? width - length : 0;
+        if (!leftAlign && !zeroPad)
+            result.append(padding, ' ');
+        result += prefix;
+        if (zeroPad && !leftAlign)
+            result.append(padding, '0');
+        result += number;
+        if (leftAlign)
+            result.append(padding, ' ');
+    }
+    if (conversions != 1)
+        return std::nullopt;
+    return result;
 }
 
 }  // namespace tavrin::model

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -75,5 +76,11 @@ private:
     LanguageIdStore* settings_;
     std::uint16_t systemLanguage_;
 };
+
+// A language text with one number put in. A language file is untrusted input, so its format is
+// never handed to printf: only a format with exactly one integer conversion (%d %u %x %X, optional
+// flags and a width of up to three digits, "%%" as a literal) is applied; anything else gives
+// nothing.
+std::optional<std::string> FormatNumber(std::string_view format, unsigned value);
 
 }  // namespace tavrin::model
