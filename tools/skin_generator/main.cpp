@@ -1,12 +1,13 @@
-// skin_generator FOLDER: draws the program's skin into FOLDER: the layout files Main.ini,
-// Composite.ini and Profile.ini, every window's pictures and mask, the lighting bitmaps and the
-// program's icons.
+// skin_generator FOLDER [ICON_THEME_FOLDER]: draws the program's skin into FOLDER: the layout files
+// Main.ini, Composite.ini and Profile.ini, every window's pictures and mask, the lighting bitmaps and
+// the program's icons; and, when given, the desktop's icon into ICON_THEME_FOLDER (hicolor).
 // Runs headless; the build runs it.
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
 
 #include "composite_window.h"
+#include "desktop_icons.h"
 #include "image_files.h"
 #include "lighting_bitmaps.h"
 #include "main_window.h"
@@ -30,8 +31,8 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     const QStringList arguments = application.arguments();
-    if (arguments.size() != 2)
-        return Fail("usage: skin_generator FOLDER");
+    if (arguments.size() != 2 && arguments.size() != 3)
+        return Fail("usage: skin_generator FOLDER [ICON_THEME_FOLDER]");
     if (!tavrin::skin::SkinFontAvailable())
         return Fail("the font \"DejaVu Sans\" is not installed (Debian package fonts-dejavu-core)");
     const QString path = arguments.at(1);
@@ -46,6 +47,8 @@ int main(int argc, char* argv[])
         || !tavrin::skin::WriteLightingBitmaps(folder, mainWindow, error)
         || !tavrin::skin::WriteCompositeSkin(folder, error) || !tavrin::skin::WriteProfileSkin(folder, error)
         || !tavrin::skin::WriteProgramIcons(folder, error))
+        return Fail(error);
+    if (arguments.size() == 3 && !tavrin::skin::WriteDesktopIcons(arguments.at(2), error))
         return Fail(error);
     return 0;
 }
