@@ -61,6 +61,7 @@ EmulatorServer::EmulatorServer(ServerOptions options, Firmware firmware)
 
 EmulatorServer::~EmulatorServer()
 {
+    uhid_.reset();
     for (auto& client : clients_)
         CloseQuietly(client->fd);
     if (listenFd_ >= 0) {
@@ -82,6 +83,11 @@ bool EmulatorServer::Open(std::string& error)
     if (listenFd_ < 0 || !SetNonBlocking(listenFd_)) {
         error = options_.socketPath + ": " + std::strerror(errno);
         return false;
+    }
+    if (options_.uhid) {
+        uhid_ = std::make_unique<UhidKeyboard>(TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, options_.uhidOpener);
+        if (plugged_ && !uhid_->Create(error))
+            return false;
     }
     return true;
 }
@@ -107,6 +113,10 @@ void EmulatorServer::Run(int stopFd)
         waiters.push_back({listenFd_, POLLIN, 0});
         for (const auto& client : clients_)
             waiters.push_back({client->fd, static_cast<short>(POLLIN | (client->output.empty() ? 0 : POLLOUT)), 0});
+        const std::size_t firstDevice = waiters.size();
+        if (uhid_)
+            for (const int fd : uhid_->Files())
+                waiters.push_back({fd, POLLIN, 0});
 
         // To the microsecond: a millisecond timeout would add up to a millisecond to every reply.
         const std::optional<std::timespec> timeout = PollTimeout();
@@ -126,6 +136,11 @@ void EmulatorServer::Run(int stopFd)
         }
         if (waiters[1].revents & POLLIN)
             Accept();
+        // A command above may have removed or remade the devices; their files are looked at afresh.
+        if (uhid_)
+            for (std::size_t i = 0; firstDevice + i < waiters.size(); ++i)
+                if (waiters[firstDevice + i].revents != 0 && waiters[firstDevice + i].fd == uhid_->Files()[i])
+                    ServeKernel(static_cast<KeyboardInterface>(i));
         SendDueReplies();
         std::erase_if(clients_, [](const auto& client) { return client->fd < 0; });
     }
@@ -238,7 +253,7 @@ void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::ui
     }
     if (usagePage == kControlInterface.usagePage && usage == kControlInterface.usage) {
         SendResult(client, sequence, static_cast<int>(report.size()));
-        HandleControlRequest(client, report);
+        HandleControlRequest(client.id, report);
     } else if (usagePage == kKeyStatusInterface.usagePage && usage == kKeyStatusInterface.usage) {
         const auto before = firmware_.Memory().bankStatus;
         const bool accepted = firmware_.WriteBankStatus(report);
@@ -250,7 +265,7 @@ void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::ui
     }
 }
 
-void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::uint8_t> request)
+void EmulatorServer::HandleControlRequest(std::uint64_t clientId, std::span<const std::uint8_t> request)
 {
     const FaultDecision decision = faults_.Next();
     Report reply{};
@@ -268,25 +283,19 @@ void EmulatorServer::HandleControlRequest(Client& client, std::span<const std::u
     }
     ++requestsAnswered_;
 
-    std::vector<std::uint8_t> payload;
-    PutU16(payload, kControlInterface.usagePage);
-    PutU16(payload, kControlInterface.usage);
-    payload.insert(payload.end(), reply.begin(), reply.end());
-    auto frame = EncodeFrame(MessageType::Input, 0, payload);
     // Everything the keyboard does in answer leaves the latency after the request came in; a
     // delay fault makes the reply alone later still, so an unplug after it loses the reply, as it
     // does without latency.
     const auto answeredAt = receivedAt_ + options_.replyLatency;
     const bool answerWaits = options_.replyLatency.count() > 0;
     if (decision.fault == Fault::DelayReply)
-        delayed_.emplace(
-            answeredAt + std::chrono::microseconds(decision.delayMicros), DelayedReply{client.id, std::move(frame)});
+        delayed_.emplace(answeredAt + std::chrono::microseconds(decision.delayMicros), DelayedReply{clientId, reply});
     else if (decision.fault != Fault::DropReply && answerWaits)
-        delayed_.emplace(answeredAt, DelayedReply{client.id, std::move(frame)});
+        delayed_.emplace(answeredAt, DelayedReply{clientId, reply});
     else if (decision.fault != Fault::DropReply)
-        Send(client, std::move(frame));
+        DeliverReply(clientId, reply);
     if (decision.unplugAfterReply && answerWaits)
-        delayed_.emplace(answeredAt, DelayedReply{client.id, {}, true});
+        delayed_.emplace(answeredAt, DelayedReply{clientId, {}, true});
     else if (decision.unplugAfterReply)
         SetPlugged(false);
 }
@@ -299,8 +308,80 @@ void EmulatorServer::SendDueReplies()
         delayed_.erase(delayed_.begin());
         if (reply.unplug)
             SetPlugged(false);  // drops every reply still on its way
-        else if (Client* client = FindClient(reply.clientId))
-            Send(*client, std::move(reply.frame));
+        else
+            DeliverReply(reply.clientId, reply.reply);
+    }
+}
+
+void EmulatorServer::DeliverReply(std::uint64_t clientId, const Report& reply)
+{
+    if (clientId == kKernelClient) {
+        if (uhid_)
+            uhid_->SendInput(KeyboardInterface::Control, reply);
+        return;
+    }
+    Client* client = FindClient(clientId);
+    if (!client)
+        return;
+    std::vector<std::uint8_t> payload;
+    PutU16(payload, kControlInterface.usagePage);
+    PutU16(payload, kControlInterface.usage);
+    payload.insert(payload.end(), reply.begin(), reply.end());
+    Send(*client, EncodeFrame(MessageType::Input, 0, payload));
+}
+
+void EmulatorServer::ServeKernel(KeyboardInterface interface)
+{
+    // A bounded number at a time, so that a flood on one device cannot starve the socket.
+    for (int taken = 0; taken < 64 && uhid_ && uhid_->Created(); ++taken) {
+        bool broken = false;
+        const std::optional<UhidRequest> request = uhid_->Read(interface, broken);
+        if (broken) {
+            std::fprintf(stderr, "tolvex-emu: %s failed: %s; the keyboard is unplugged\n", UhidKeyboard::kDevicePath,
+                std::strerror(errno));
+            SetPlugged(false);
+            return;
+        }
+        if (!request)
+            return;
+        receivedAt_ = Clock::now();
+        HandleKernelRequest(*request);
+    }
+}
+
+void EmulatorServer::HandleKernelRequest(const UhidRequest& request)
+{
+    const bool keyStatus = request.interface == KeyboardInterface::KeyStatus;
+    switch (request.kind) {
+    case UhidRequest::Kind::Output:
+        if (request.interface == KeyboardInterface::Control) {
+            HandleControlRequest(kKernelClient, request.data);
+        } else if (keyStatus) {
+            const auto before = firmware_.Memory().bankStatus;
+            if (firmware_.WriteBankStatus(request.data) && before != firmware_.Memory().bankStatus)
+                SaveState();
+        }
+        return;
+    case UhidRequest::Kind::GetFeature:
+        if (keyStatus && request.reportNumber == kBankStatusReportId) {
+            // The report leaves with its own identifier first, whatever was last written.
+            const std::uint8_t report[] = {kBankStatusReportId, firmware_.Memory().bankStatus[1]};
+            uhid_->ReplyGetFeature(request.interface, request.id, 0, report);
+        } else {
+            uhid_->ReplyGetFeature(request.interface, request.id, EIO, {});
+        }
+        return;
+    case UhidRequest::Kind::SetFeature: {
+        const auto before = firmware_.Memory().bankStatus;
+        const bool accepted
+            = keyStatus && request.reportNumber == kBankStatusReportId && firmware_.WriteBankStatus(request.data);
+        if (accepted && before != firmware_.Memory().bankStatus)
+            SaveState();
+        uhid_->ReplySetFeature(request.interface, request.id, accepted ? 0 : EIO);
+        return;
+    }
+    case UhidRequest::Kind::Other:
+        return;
     }
 }
 
@@ -364,6 +445,10 @@ void EmulatorServer::SendConsumerCode(std::uint16_t code)
     PutU16(payload, kConsumerInterface.usage);
     PutU16(payload, code);
     SendToDevices(MessageType::Input, payload);
+    if (uhid_) {
+        const std::uint8_t report[] = {static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(code >> 8)};
+        uhid_->SendInput(KeyboardInterface::Consumer, report);
+    }
 }
 
 std::vector<std::uint8_t> EmulatorServer::InterfacesPayload() const
@@ -374,14 +459,24 @@ std::vector<std::uint8_t> EmulatorServer::InterfacesPayload() const
     return EncodeInterfaces(interfaces);
 }
 
-void EmulatorServer::SetPlugged(bool plugged)
+bool EmulatorServer::SetPlugged(bool plugged)
 {
     if (plugged == plugged_)
-        return;
+        return true;
+    if (uhid_ && plugged) {
+        std::string error;
+        if (!uhid_->Create(error)) {
+            std::fprintf(stderr, "tolvex-emu: %s\n", error.c_str());
+            return false;
+        }
+    } else if (uhid_) {
+        uhid_->Destroy();
+    }
     plugged_ = plugged;
     if (!plugged_)
         delayed_.clear();  // replies still on their way are lost with the cable
     SendToDevices(MessageType::Interfaces, InterfacesPayload());
+    return true;
 }
 
 std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
@@ -407,7 +502,8 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
                     : "")
             + ", requests answered: " + std::to_string(requestsAnswered_) + "\n";
     if (command == "plug" && arguments == 0) {
-        SetPlugged(true);
+        if (!SetPlugged(true))
+            return fail("the kernel refused the keyboard's devices; it stays unplugged\n");
         return "plugged\n";
     }
     if (command == "unplug" && arguments == 0) {

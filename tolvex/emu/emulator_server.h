@@ -18,6 +18,7 @@
 #include "fault_plan.h"
 #include "firmware.h"
 #include "tolvex/emu_protocol.h"
+#include "uhid_keyboard.h"
 
 namespace tolvex::emu {
 
@@ -27,6 +28,10 @@ struct ServerOptions {
     bool plugged = true;
     // How long after its request each control reply leaves; 0 sends it at once.
     std::chrono::microseconds replyLatency{0};
+    // Also be the keyboard to the kernel: HID devices made through /dev/uhid (or what the opener
+    // opens), made on plug and removed on unplug.
+    bool uhid = false;
+    UhidKeyboard::Opener uhidOpener = UhidKeyboard::OpenDevUhid;
 };
 
 // The longest reply latency the emulator takes: far beyond any keyboard, well short of the time a
@@ -59,12 +64,14 @@ private:
         bool greeted = false;
         Role role = Role::Control;
     };
-    // A reply on its way, or (with no frame) the keyboard unplugging itself once it has answered.
+    // A reply on its way, or the keyboard unplugging itself once it has answered.
     struct DelayedReply {
         std::uint64_t clientId;
-        std::vector<std::uint8_t> frame;
+        Report reply{};
         bool unplug = false;
     };
+    // Where the replies to the kernel's requests (through the uhid devices) go; no client has it.
+    static constexpr std::uint64_t kKernelClient = 0;
     using Clock = std::chrono::steady_clock;
 
     void Accept();
@@ -72,14 +79,18 @@ private:
     bool HandleFrame(Client& client, const FrameReader::Frame& frame);
     void HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage, std::uint16_t usage,
         std::span<const std::uint8_t> report);
-    void HandleControlRequest(Client& client, std::span<const std::uint8_t> request);
+    void HandleControlRequest(std::uint64_t clientId, std::span<const std::uint8_t> request);
+    void DeliverReply(std::uint64_t clientId, const Report& reply);
+    void ServeKernel(KeyboardInterface interface);
+    void HandleKernelRequest(const UhidRequest& request);
     void SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes = {});
     void Send(Client& client, std::vector<std::uint8_t> frame);
     bool Flush(Client& client);
     void SendToDevices(MessageType type, std::span<const std::uint8_t> payload);
     void SendConsumerCode(std::uint16_t code);
     std::vector<std::uint8_t> InterfacesPayload() const;
-    void SetPlugged(bool plugged);
+    // False when the kernel would not take the keyboard's devices back (the keyboard stays out).
+    bool SetPlugged(bool plugged);
     void SendDueReplies();
     // How long the loop may sleep before the next delayed reply is due; nothing without one.
     std::optional<std::timespec> PollTimeout() const;
@@ -92,6 +103,7 @@ private:
     int listenFd_ = -1;
     std::uint64_t nextClientId_ = 1;
     std::vector<std::unique_ptr<Client>> clients_;
+    std::unique_ptr<UhidKeyboard> uhid_;
     // Equal times keep the order they were queued in, so replies leave in the order of requests.
     std::multimap<Clock::time_point, DelayedReply> delayed_;
     Clock::time_point receivedAt_{};  // when the bytes being handled came in

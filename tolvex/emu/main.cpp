@@ -24,7 +24,7 @@ using namespace tolvex::emu;
 
 constexpr const char* kUsage
     = "usage: tolvex-emu --socket PATH [--state FILE] [--macro-units N] [--modes LIST] [--unplugged]\n"
-      "                  [--latency-us N]\n"
+      "                  [--latency-us N] [--uhid]\n"
       "       tolvex-emu ctl SOCKET COMMAND [ARGUMENTS]\n"
       "\n"
       "  --socket PATH      the Unix socket that libTolvex reaches it on (TOLVEX_EMULATOR)\n"
@@ -35,6 +35,8 @@ constexpr const char* kUsage
       "  --unplugged        start with the keyboard unplugged\n"
       "  --latency-us N     answer each control request N microseconds after it came in, in order,\n"
       "                     as a keyboard on a real bus does (0 to 10000000, default 0: at once)\n"
+      "  --uhid             also be the keyboard to the kernel: its three HID interfaces are made\n"
+      "                     through /dev/uhid (hidraw nodes appear), removed on unplug\n"
       "\n"
       "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
       "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
@@ -136,6 +138,8 @@ int RunEmulator(int argc, char** argv)
             return 0;
         } else if (option == "--unplugged") {
             options.plugged = false;
+        } else if (option == "--uhid") {
+            options.uhid = true;
         } else if (option == "--socket" && hasValue) {
             options.socketPath = argv[++i];
         } else if (option == "--state" && hasValue) {
@@ -171,6 +175,16 @@ int RunEmulator(int argc, char** argv)
     if (options.socketPath.empty()) {
         std::fprintf(stderr, "tolvex-emu: --socket is required\n%s", kUsage);
         return 2;
+    }
+
+    if (options.uhid) {
+        const int probe = UhidKeyboard::OpenDevUhid();
+        if (probe < 0) {
+            std::fprintf(stderr, "tolvex-emu: --uhid needs %s (the uhid kernel module and the right to open it): %s\n",
+                UhidKeyboard::kDevicePath, std::strerror(errno));
+            return 2;
+        }
+        ::close(probe);
     }
 
     KeyboardMemory memory = FactoryMemory();
