@@ -1,0 +1,169 @@
+#include "lighting/lighting_editor.h"
+
+namespace tavrin::lighting {
+
+std::string LightingResult::Describe() const
+{
+    std::string text = device.Describe();
+    if (!fileFailure.empty())
+        text += (text.empty() ? "" : "; ") + std::string("the colour layout file ") + fileFailure
+            + " could not be written";
+    return text;
+}
+
+LightingEditor::LightingEditor(device::DeviceCommands& commands, std::string userColourPrefix, std::string panelFile)
+    : commands_(commands)
+    , files_(std::move(userColourPrefix))
+    , panelFile_(std::move(panelFile))
+{
+}
+
+LightingResult LightingEditor::Load(bool withKeyColours, int profile)
+{
+    LightingResult result;
+    result.device = ReadLighting(commands_, withKeyColours, snapshot_);
+    modes_.Rebuild(snapshot_.modes);
+    profile_ = profile;
+    // A part that could not be read keeps what was read before.
+    SetProfile(profile);
+    if (!panelFile_.empty())
+        panelOpen_ = ReadPanelOpen(panelFile_);
+    return result;
+}
+
+void LightingEditor::SetProfile(int profile)
+{
+    profile_ = profile;
+    if (!OnProfile())
+        return;
+    const Colour paint = state_.paintColour;
+    state_ = StateFromSettings(snapshot_.settings, profile);
+    // The paint colour is the program's own choice, shared by all profiles, once one was made.
+    if (paintChosen_)
+        state_.paintColour = paint;
+}
+
+LightingResult LightingEditor::Change(const ControlOutcome& outcome)
+{
+    state_ = outcome.state;
+    LightingResult result;
+    if (OnProfile())
+        result.device = SendSequences(commands_, profile_, outcome.sequences);
+    return result;
+}
+
+LightingResult LightingEditor::SendPerKey(const PerKeyOutcome& outcome)
+{
+    LightingResult result;
+    result.device = lighting::SendPerKey(commands_, profile_, outcome);
+    if (!files_.WriteKeyEntries(profile_, selectedLayout_, outcome.entries))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
+LightingResult LightingEditor::Paint(int controlId)
+{
+    if (!OnProfile() || state_.mode != kPerKeyMode)
+        return {};
+    return SendPerKey(PaintKey(snapshot_.colours, Slot(), controlId, brush_, state_));
+}
+
+LightingResult LightingEditor::ChangeBaseColour(Colour colour)
+{
+    if (!OnProfile())
+        return {};
+    return SendPerKey(SetBaseColour(snapshot_.colours, Slot(), state_, colour));
+}
+
+LightingResult LightingEditor::ChangePaintColour(Colour colour)
+{
+    state_.paintColour = colour & 0xFFFFFF;
+    paintChosen_ = true;
+    LightingResult result;
+    if (OnProfile() && !files_.WriteLayoutColours(profile_, selectedLayout_, CurrentLayoutColours()))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
+LightingResult LightingEditor::ChooseBrush(Brush brush)
+{
+    brush_ = brush;
+    LightingResult result;
+    if (OnProfile() && !files_.WriteLayoutColours(profile_, selectedLayout_, CurrentLayoutColours()))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
+LightingResult LightingEditor::SelectLayout(int layout)
+{
+    if (!OnProfile() || layout < 0 || layout >= kUserLayoutCount)
+        return {};
+    selectedLayout_ = layout;
+    LightingResult result;
+    if (!files_.WriteSelectedLayout(profile_, layout))
+        result.fileFailure = files_.PathOf(profile_);
+    const LayoutColours colours = files_.ReadLayoutColours(profile_, layout);
+    brush_ = colours.brush;
+    state_.baseColour = colours.base;
+    state_.paintColour = colours.paint;
+    paintChosen_ = true;
+    result.device = lighting::SendPerKey(
+        commands_, profile_, TakeLayout(snapshot_.colours, Slot(), files_.ReadLayoutEntries(profile_, layout)));
+    return result;
+}
+
+LightingResult LightingEditor::RenameLayout(int layout, const std::string& name)
+{
+    LightingResult result;
+    if (OnProfile() && layout >= 0 && layout < kUserLayoutCount && !files_.WriteLayoutName(profile_, layout, name))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
+std::vector<std::string> LightingEditor::LayoutNames() const
+{
+    std::vector<std::string> names;
+    for (int layout = 0; layout < kUserLayoutCount; ++layout)
+        names.push_back(files_.LayoutName(static_cast<int>(Slot()), layout));
+    return names;
+}
+
+LightingResult LightingEditor::RestoreDefaults()
+{
+    LightingResult result;
+    if (!OnProfile())
+        return result;
+    const ControlOutcome defaults = RestoreLightingDefaults(state_);
+    // The effect choice first, then the default colours, then the record written whole.
+    result.device = SendSequences(commands_, profile_, {defaults.sequences.front()});
+    const Colour paint = state_.paintColour;
+    state_ = defaults.state;
+    state_.paintColour = paint;
+    if (result.device.Failed())
+        return result;
+    if (modes_.Offers(kPerKeyMode)) {
+        LightingState colours = state_;
+        result.device
+            = lighting::SendPerKey(commands_, profile_, RestoreKeyColourDefaults(snapshot_.colours, Slot(), colours));
+        if (result.device.Failed())
+            return result;
+    }
+    result.device = SendSequences(commands_, profile_, {defaults.sequences.back()});
+    return result;
+}
+
+void LightingEditor::RebuildMarks()
+{
+    std::array<Colour, kSlotCount> bases{};
+    for (std::size_t slot = 0; slot < device::kProfileCount; ++slot)
+        bases[slot] = ColourAt(snapshot_.settings, slot * device::kSettingsRecordSize + field::kBaseColour);
+    snapshot_.colours.RebuildMarks(bases);
+}
+
+bool LightingEditor::SetPanelOpen(bool open)
+{
+    panelOpen_ = open;
+    return panelFile_.empty() || WritePanelOpen(panelFile_, open);
+}
+
+}  // namespace tavrin::lighting

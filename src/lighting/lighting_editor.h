@@ -1,0 +1,82 @@
+// The lighting of the profile the keyboard runs, as the lighting panel and tavrinctl edit it: the
+// offered effects, the lighting state, the per-key colours with their marks, the brush and the user
+// layout, each change sent to the keyboard and kept in the user's files at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lighting/lighting_device.h"
+#include "lighting/user_colour_file.h"
+
+namespace tavrin::lighting {
+
+inline constexpr int kDefaultProfile = 3;  // the keyboard's default profile has no lighting to edit
+
+// What a change did: which device step failed, and which file could not be written.
+struct LightingResult {
+    LightingFailure device;
+    std::string fileFailure;  // the path, when a file write failed
+    bool Ok() const { return !device.Failed() && fileFailure.empty(); }
+    // Empty when everything worked.
+    std::string Describe() const;
+};
+
+class LightingEditor {
+public:
+    // `userColourPrefix` + profile + ".userd" are the layout files; `panelFile` remembers the panel.
+    LightingEditor(device::DeviceCommands& commands, std::string userColourPrefix, std::string panelFile);
+
+    // Reads the keyboard's lighting (with or without the per-key colours) and takes the record of
+    // `profile`, the profile the keyboard runs (3: the default profile, nothing to edit). The
+    // panel's open state is read from its file.
+    LightingResult Load(bool withKeyColours, int profile);
+    // Takes another profile's record from what was read last.
+    void SetProfile(int profile);
+
+    const LightingState& State() const { return state_; }
+    const ModeTable& Modes() const { return modes_; }
+    const KeyColours& Colours() const { return snapshot_.colours; }
+    int Profile() const { return profile_; }
+    bool OnProfile() const { return profile_ >= 0 && profile_ < kDefaultProfile; }
+    bool PanelOpen() const { return panelOpen_; }
+    Brush CurrentBrush() const { return brush_; }
+    int SelectedLayout() const { return selectedLayout_; }
+    const UserColourFile& Files() const { return files_; }
+
+    // A control change (from the functions of lighting_controls.h): the state takes the new
+    // values and their writes are sent.
+    LightingResult Change(const ControlOutcome& outcome);
+    // Per-key colours; nothing unless effect 19 is the current effect.
+    LightingResult Paint(int controlId);
+    LightingResult ChangeBaseColour(Colour colour);
+    LightingResult ChangePaintColour(Colour colour);
+    LightingResult ChooseBrush(Brush brush);
+    LightingResult SelectLayout(int layout);
+    LightingResult RenameLayout(int layout, const std::string& name);
+    std::vector<std::string> LayoutNames() const;
+    // The lighting record's defaults and, when the keyboard offers effect 19, the default colours.
+    LightingResult RestoreDefaults();
+    // Marks from the colours read (after the keyboard is found).
+    void RebuildMarks();
+    bool SetPanelOpen(bool open);
+
+private:
+    std::size_t Slot() const { return static_cast<std::size_t>(OnProfile() ? profile_ : 0); }
+    LayoutColours CurrentLayoutColours() const { return {brush_, state_.baseColour, state_.paintColour}; }
+    LightingResult SendPerKey(const PerKeyOutcome& outcome);
+
+    device::DeviceCommands& commands_;
+    UserColourFile files_;
+    std::string panelFile_;
+    LightingSnapshot snapshot_;
+    ModeTable modes_;
+    LightingState state_;
+    int profile_ = 0;
+    Brush brush_ = Brush::Paint;
+    int selectedLayout_ = 0;
+    bool panelOpen_ = false;
+    bool paintChosen_ = false;  // once chosen, the paint colour outlives reloads
+};
+
+}  // namespace tavrin::lighting
