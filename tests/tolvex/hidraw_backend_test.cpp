@@ -1,4 +1,7 @@
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <stdlib.h>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -313,6 +316,45 @@ TEST_F(HidrawBackendTest, EveryReaderGetsEveryReportAcrossUnplugAndReplug)
     fake->PushInput(kControlCollection.path, {0x04, 0x05});
     ASSERT_TRUE(second.WaitForCount(5));
     EXPECT_EQ(first.Reports().size(), 4u);
+}
+
+// A hidraw node queues a report only for the handles open on it when the report comes; a reply to a
+// request written right after the reader was registered came before the reader's thread had
+// opened the node, and was lost (seen on a real kernel, with the emulator as a uhid keyboard).
+TEST_F(HidrawBackendTest, AReaderHasItsNodesOpenWhenItIsHandedOut)
+{
+    fake->Plug(kKeyboard);
+    Start();
+    ReportCollector control;
+    auto reader = backend->OpenReader(SelectorFor(kControlCollection), control.Sink());
+    EXPECT_EQ(fake->PushInput(kControlCollection.path, {0x04, 0x01}), 1) << "the node was not open yet";
+    ASSERT_TRUE(control.WaitForCount(1));
+    EXPECT_EQ(control.Reports(), (std::vector<Bytes>{{0x04, 0x01}}));
+
+    // Nodes that arrive later are still opened by the reader's thread.
+    ReportCollector consumer;
+    auto consumerReader = backend->OpenReader(SelectorFor(kConsumerCollection), consumer.Sink());
+    fake->Unplug({kConsumerCollection});
+    ExpectOpenHandles(kConsumerCollection, 0);
+    fake->Plug({kConsumerCollection});
+    ExpectOpenHandles(kConsumerCollection, 1);
+    fake->PushInput(kConsumerCollection.path, {0xE9, 0x00});
+    ASSERT_TRUE(consumer.WaitForCount(1));
+}
+
+// Without a udev daemon, a monitor on udev's own events opens but never hears anything (libudev
+// turns it off), so a keyboard plugged in later went unseen; the kernel's events are used then.
+TEST(HotplugEventSource, IsUdevOnlyWhileTheDaemonRuns)
+{
+    char folder[] = "/tmp/tavrin-udev-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string control = std::string(folder) + "/control";
+    EXPECT_STREQ(HotplugEventSource(control.c_str()), "kernel");
+    {
+        std::ofstream(control).put('\n');
+    }
+    EXPECT_STREQ(HotplugEventSource(control.c_str()), "udev");
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(HidrawBackendTest, ReadsANodeSharedByTwoMatchingCollectionsOnce)

@@ -53,4 +53,8 @@ public:
 
 std::unique_ptr<HidSystem> MakeHidapiSystem();
 
+// Which netlink source the real monitor listens on: "udev" while a udev daemon runs (its control
+// socket exists), "kernel" otherwise.
+const char* HotplugEventSource(const char* udevControlSocket = "/run/udev/control");
+
 }  // namespace tolvex

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <new>
 #include <poll.h>
+#include <unistd.h>
 
 #include <hidapi.h>
 #include <libudev.h>
@@ -157,8 +158,7 @@ public:
         udev* const context = udev_new();
         if (!context)
             return nullptr;
-        // The "udev" source reports a node only once its rules (and so its permissions) applied.
-        udev_monitor* const monitor = udev_monitor_new_from_netlink(context, "udev");
+        udev_monitor* const monitor = udev_monitor_new_from_netlink(context, HotplugEventSource());
         if (!monitor) {
             udev_unref(context);
             return nullptr;
@@ -174,6 +174,15 @@ public:
 };
 
 }  // namespace
+
+const char* HotplugEventSource(const char* udevControlSocket)
+{
+    // The "udev" source reports a node only once its rules (and so its permissions) applied. With
+    // no udev daemon it never reports anything: libudev quietly turns such a monitor off. The
+    // kernel's own events then tell of a node as soon as it exists; should it not open yet, the
+    // back end tries it again.
+    return ::access(udevControlSocket, F_OK) == 0 ? "udev" : "kernel";
+}
 
 std::unique_ptr<HidSystem> MakeHidapiSystem()
 {

@@ -196,6 +196,16 @@ public:
     {
     }
 
+    // Opens the matching nodes of the list now, before the reader is handed out: a node queues
+    // reports only for the handles open on it, so a reply to a request written right after
+    // registering would otherwise be lost while the thread is still starting.
+    void OpenNow(const std::vector<InterfaceInfo>& interfaces, std::uint64_t refreshes)
+    {
+        startUnopened_ = Reconcile(interfaces, startHandles_);
+        startRefreshes_ = refreshes;
+        startOpenAttempt_ = Clock::now();
+    }
+
     // The thread keeps this state alive, so that it can end on its own after a Stop from its sink.
     void Launch()
     {
@@ -229,11 +239,11 @@ private:
 
     void ReadUntilStopped(std::stop_token stop)
     {
-        OpenHandles open;
+        OpenHandles open = std::move(startHandles_);
         std::vector<std::uint8_t> buffer(kReadBufferSize);
-        std::optional<std::uint64_t> seenRefreshes;
-        bool someUnopened = false;
-        Clock::time_point lastOpenAttempt;
+        std::optional<std::uint64_t> seenRefreshes = startRefreshes_;
+        bool someUnopened = startUnopened_;
+        Clock::time_point lastOpenAttempt = startOpenAttempt_;
         bool lastRoundHadData = false;
 
         while (!stop.stop_requested()) {
@@ -320,6 +330,11 @@ private:
     const std::shared_ptr<HidrawCore> core_;
     const InterfaceSelector selector_;
     const ReportSink sink_;
+    // What OpenNow opened, for the thread to take over.
+    OpenHandles startHandles_;
+    std::optional<std::uint64_t> startRefreshes_;
+    bool startUnopened_ = false;
+    Clock::time_point startOpenAttempt_;
     std::mutex threadMutex_;
     std::jthread thread_;
 };
@@ -467,6 +482,16 @@ std::unique_ptr<InputReader> HidrawBackend::OpenReader(const InterfaceSelector& 
 {
     try {
         auto state = std::make_shared<ReaderState>(core_, selector, std::move(sink));
+        std::vector<InterfaceInfo> interfaces;
+        std::uint64_t refreshes = 0;
+        {
+            std::lock_guard lock(core_->mutex);
+            if (!core_->running)
+                return std::make_unique<HidrawReader>(nullptr);
+            interfaces = core_->interfaces;
+            refreshes = core_->refreshes;
+        }
+        state->OpenNow(interfaces, refreshes);
         std::lock_guard lock(core_->mutex);
         if (!core_->running)
             return std::make_unique<HidrawReader>(nullptr);
