@@ -1,0 +1,134 @@
+// The guest test's helper, run on the host and inside the guest:
+//
+//   tavrin-vm-tool samples SAMPLE WORKING   writes the sample profile file (assignments in all three
+//                                           profiles, macros with names) and a default working file
+//   tavrin-vm-tool round-trip N             N control requests and their replies through
+//                                           libTolvex.so (hidraw, or the emulator's socket with
+//                                           TOLVEX_EMULATOR set); prints the median and the mean
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/device_memory.h"
+#include "device/device_report.h"
+#include "profiles/profile_data.h"
+#include "profiles/profile_file.h"
+#include "support/sample_profile.h"
+#include "support/tolvex_library.h"
+
+namespace {
+
+using namespace tavrin;
+using Clock = std::chrono::steady_clock;
+
+std::mutex replyMutex;
+std::condition_variable replyArrived;
+std::uint64_t replies = 0;
+
+int CountReply(const TolvexNotification* notification)
+{
+    if (notification->kind == TOLVEX_NOTIFY_DATA) {
+        std::lock_guard lock(replyMutex);
+        ++replies;
+    }
+    replyArrived.notify_one();
+    return 1;
+}
+
+int WriteSamples(const std::string& samplePath, const std::string& workingPath)
+{
+    auto sample = std::make_unique<profiles::ProfileData>();
+    testing::FillSampleProfile(*sample);
+    if (!profiles::SaveProfileFile(samplePath, *sample) || !profiles::CreateDefaultProfileFile(workingPath)) {
+        std::fprintf(stderr, "tavrin-vm-tool: cannot write %s or %s\n", samplePath.c_str(), workingPath.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int MeasureRoundTrips(int count)
+{
+    const auto library = testing::TolvexLibrary::Load();
+    if (!library.Complete() || library.Init(0) <= 0) {
+        std::fprintf(stderr, "tavrin-vm-tool: libTolvex.so did not start\n");
+        return 1;
+    }
+    const InterfaceSelector control = testing::ControlSelector();
+    // The keyboard may still be arriving.
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    const std::uint32_t countKey = TolvexRequestKey(&control, nullptr, 0, nullptr, 0);
+    while (library.RequestGetDeviceCount(&control, nullptr, 0, countKey, nullptr) <= 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::uint32_t handle = 0;
+    library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
+        TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
+
+    // A settings read: the request the program sends most, and one that changes nothing.
+    device::DeviceReport request{};
+    request.reportId = device::kReportId;
+    request.command = device::CMD_READ_SETTINGS;
+    request.length = 56;
+    device::ComputeReportChecksum(device::ReportBytes(request));
+    const auto bytes = device::ReportBytes(request);
+    const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
+
+    std::vector<double> micros;
+    double first = 0;
+    // The first few open the node and warm the caches; they are not counted.
+    constexpr int kWarmUp = 10;
+    for (int i = 0; i < count + kWarmUp; ++i) {
+        std::unique_lock lock(replyMutex);
+        const std::uint64_t before = replies;
+        lock.unlock();
+        const auto start = Clock::now();
+        if (library.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key, nullptr) <= 0) {
+            std::fprintf(stderr, "tavrin-vm-tool: the write was refused\n");
+            library.End();
+            return 1;
+        }
+        lock.lock();
+        if (!replyArrived.wait_for(lock, std::chrono::seconds(2), [&] { return replies > before; })) {
+            std::fprintf(stderr, "tavrin-vm-tool: no reply\n");
+            lock.unlock();
+            library.End();
+            return 1;
+        }
+        const double took = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+        if (i == 0)
+            first = took;
+        if (i >= kWarmUp)
+            micros.push_back(took);
+    }
+    library.End();
+    std::sort(micros.begin(), micros.end());
+    double sum = 0;
+    for (const double value : micros)
+        sum += value;
+    std::printf("round trip: median %.1f us, mean %.1f us, fastest %.1f us over %zu (the first, opening the node: %.0f "
+                "us)\n",
+        micros[micros.size() / 2], sum / static_cast<double>(micros.size()), micros.front(), micros.size(), first);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "samples" && argc == 4)
+        return WriteSamples(argv[2], argv[3]);
+    if (command == "round-trip" && argc == 3) {
+        const int count = std::atoi(argv[2]);
+        if (count > 0 && count <= 1000000)
+            return MeasureRoundTrips(count);
+    }
+    std::fprintf(stderr, "usage: tavrin-vm-tool samples SAMPLE WORKING | round-trip N\n");
+    return 2;
+}
