@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/doctor.h"
 #include "cli/keyboard_connection.h"
+#include "cli/lighting_command.h"
 #include "cli/profile_listing.h"
 #include "device/device_identity.h"
 #include "model/language_texts.h"
@@ -331,6 +333,10 @@ int RunShow(const std::vector<std::string>& arguments)
     return kSuccess;
 }
 
+int RunLighting(const std::vector<std::string>& arguments) { return RunLightingCommand(arguments, ToolFolder()); }
+
+int RunColours(const std::vector<std::string>& arguments) { return RunColoursCommand(arguments, ToolFolder()); }
+
 struct CommandEntry {
     const char* name;
     std::size_t minArguments;
@@ -354,7 +360,19 @@ const CommandEntry kCommands[] = {
             "type a text keep their texts only in the working file: the keyboard does not store\n"
             "them, so a later backup cannot read them back.",
             RunRestore}},
+    {"lighting", 0, 64,
+        {kLightingUsage, "Shows or changes a profile's lighting effect and its settings.", kLightingDetails,
+            RunLighting}},
+    {"colours", 0, 6, {kColoursUsage, "Shows or sets the per-key colours of effect 19.", kColoursDetails, RunColours}},
     {"validate", 1, 1, {"validate FILE", "Checks that FILE is a whole, well-formed profile file.", "", RunValidate}},
+    {"doctor", 0, 0,
+        {"doctor", "Explains whether the keyboard can be used, and if not, why.",
+            "Looks at the service library, the emulator's selection, the keyboard's hidraw nodes and\n"
+            "whether you may open them (which permission is missing, whether the udev rule is\n"
+            "installed), and shows what the keyboard offers when it answers.\n"
+            "Exit status: 0 the keyboard can be used, 1 it cannot (absent, no answer, the library does\n"
+            "not load), 3 it is plugged in but its device files refuse you.",
+            DoctorCommand}},
     {"show", 1, 1,
         {"show FILE|- [--json]", "Lists FILE's key assignments and macros.",
             "Each profile's assignments by key name, and every macro with its actions, delays and\n"
