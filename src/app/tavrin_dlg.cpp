@@ -16,6 +16,7 @@
 #include "app/about_dialog.h"
 #include "app/tavrin_app.h"
 #include "app/window_messages.h"
+#include "platform/hidraw_access.h"
 #include "platform/stop_signals.h"
 #include "platform/user_folders.h"
 #include "ui/color_static.h"
@@ -252,8 +253,12 @@ void CTavrinDlg::OnOpen()
         return;
     }
     Trace("MSG_OPEN without a keyboard");
+    std::string text = app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT");
+    // When the keyboard is there but its device files refuse this user, the message says so too.
+    if (options_.keyboardRefused ? options_.keyboardRefused() : platform::KeyboardPresentButRefused())
+        text += "\n" + app_.Texts().Text("IDS_MAIN_DEVICE_ACCESS");
     // Not waited for: a second instance waiting for our answer must not wait for the user.
-    messages_.Notify(app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT"));
+    messages_.Notify(text);
 }
 
 void CTavrinDlg::OnLanguage(int languageIndex)

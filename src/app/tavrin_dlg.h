@@ -61,6 +61,9 @@ struct WindowOptions {
     std::function<void()> releaseStartUp;
     // Opens a help page or link; the desktop's handler when none is given.
     std::function<void(const QUrl&)> openUrl;
+    // Whether a plugged-in keyboard refuses this user, asked when the "no keyboard" message is
+    // shown; the system's hidraw nodes when none is given.
+    std::function<bool()> keyboardRefused;
     // Where logind's session and sleep signals come from; the system bus when none is given.
     std::optional<QDBusConnection> logindBus;
 };

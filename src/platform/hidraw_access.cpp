@@ -9,11 +9,14 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
+
+#include "tolvex/tolvex.h"
 
 namespace tavrin::platform {
 namespace {
@@ -287,6 +290,14 @@ bool KeyboardNodeRefused(const std::vector<HidrawNode>& nodes)
 {
     return std::any_of(nodes.begin(), nodes.end(),
         [](const HidrawNode& node) { return node.openError == EACCES || node.openError == EPERM; });
+}
+
+bool KeyboardPresentButRefused(const SystemRoots& roots, const NodeOpener& open)
+{
+    const char* emulator = std::getenv("TOLVEX_EMULATOR");
+    if (emulator && *emulator)
+        return false;
+    return KeyboardNodeRefused(FindHidrawNodes(roots, TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID, open));
 }
 
 }  // namespace tavrin::platform

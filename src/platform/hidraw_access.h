@@ -102,4 +102,8 @@ std::vector<std::string> FindUdevRules(
 // cause of "no keyboard" is then permissions, not the keyboard.
 bool KeyboardNodeRefused(const std::vector<HidrawNode>& nodes);
 
+// The question behind the "no keyboard" message: with the keyboard itself in use (TOLVEX_EMULATOR
+// unset or empty), is it plugged in but refusing this user?
+bool KeyboardPresentButRefused(const SystemRoots& roots = {}, const NodeOpener& open = OpenForReadWrite);
+
 }  // namespace tavrin::platform

@@ -70,6 +70,7 @@ protected:
         options.messages = &messages_;
         options.openUrl = [this](const QUrl& url) { opened_.push_back(url.toString().toStdString()); };
         options.logindBus = logindBus_;
+        options.keyboardRefused = keyboardRefused_;
         options.keyboard = profiles::KeyboardContext::Bind(testing::BinaryFolder(), messages_, failure);
         EXPECT_TRUE(options.keyboard) << failure;
         auto window = std::make_unique<CTavrinDlg>(app_, std::move(options));
@@ -98,6 +99,8 @@ protected:
     std::vector<std::string> opened_;  // the help pages and links the window opened
     // Where the window hears logind; the system bus when none is set.
     std::optional<QDBusConnection> logindBus_;
+    // Whether the keyboard refuses this user, as the "no keyboard" message asks; the system when empty.
+    std::function<bool()> keyboardRefused_;
 };
 
 }  // namespace tavrin::app

@@ -41,6 +41,26 @@ TEST_F(MainWindowInProcess, WithoutAKeyboardOpeningSaysSoThroughTheSeam)
     window->CloseDown();
 }
 
+TEST_F(MainWindowInProcess, AKeyboardThatRefusesTheUserAddsALineToTheMessage)
+{
+    int asked = 0;
+    keyboardRefused_ = [&] {
+        ++asked;
+        return true;
+    };
+    const auto window = OpenWindow({"--unplugged"}, true);
+    EXPECT_EQ(asked, 0) << "asked only when the message is shown";
+    window->HandleMessage(MSG_OPEN, MSG_OPEN_CHECK, 0);
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(messages_.notified.size(), 1u);
+    const std::string access = app_.Texts().Text("IDS_MAIN_DEVICE_ACCESS");
+    EXPECT_NE(access, model::kMissingText);
+    EXPECT_NE(access.find("tavrinctl doctor"), std::string::npos);
+    EXPECT_EQ(messages_.notified.front(), app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT") + "\n" + access)
+        << "the usual text first and unchanged, then the line";
+    window->CloseDown();
+}
+
 TEST_F(MainWindowInProcess, ALaterArrivalWithStartDoesNotOpenTheWindow)
 {
     window_ = OpenWindow({"--unplugged"}, true);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/fake_hidraw_tree.h"
 #include "platform/hidraw_access.h"
@@ -142,6 +143,20 @@ TEST(HidrawAccess, FindsTheKeyboardsNodesOnlyInNumberOrder)
     EXPECT_EQ(nodes[0].facts.mode, 0600u);
     EXPECT_TRUE(KeyboardNodeRefused(nodes));
     EXPECT_FALSE(KeyboardNodeRefused({nodes[1], nodes[2]})) << "a missing file or an open node is no refusal";
+}
+
+TEST(HidrawAccess, TheNoKeyboardQuestionAsksOnlyWhenTheKeyboardItselfIsInUse)
+{
+    FakeHidrawTree tree;
+    ::unsetenv("TOLVEX_EMULATOR");
+    EXPECT_FALSE(KeyboardPresentButRefused(tree.Roots(), tree.Opener())) << "no keyboard";
+    tree.AddNode(0, 0x0C45, 0x7045, FakeHidrawTree::kControlDescriptor);
+    EXPECT_FALSE(KeyboardPresentButRefused(tree.Roots(), tree.Opener())) << "it opens";
+    tree.Refuse(0);
+    EXPECT_TRUE(KeyboardPresentButRefused(tree.Roots(), tree.Opener()));
+    ::setenv("TOLVEX_EMULATOR", "/run/user/1000/emulator.sock", 1);
+    EXPECT_FALSE(KeyboardPresentButRefused(tree.Roots(), tree.Opener())) << "the emulator stands in for it";
+    ::unsetenv("TOLVEX_EMULATOR");
 }
 
 TEST(HidrawAccess, FindsUdevRulesByNameOrByTheKeyboardsIds)
