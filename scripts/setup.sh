@@ -11,6 +11,7 @@ TAVRIN_PACKAGES=(
   clang-14 libclang-rt-14-dev
   qt6-base-dev fonts-dejavu-core
   xvfb trayer xdotool x11-utils dbus-daemon
+  qemu-system-x86 busybox-static cpio xz-utils udev
 )
 
 tavrin_install_packages() {

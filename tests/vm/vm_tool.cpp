@@ -111,8 +111,7 @@ int MeasureRoundTrips(int count)
     double sum = 0;
     for (const double value : micros)
         sum += value;
-    std::printf("round trip: median %.1f us, mean %.1f us, fastest %.1f us over %zu (the first, opening the node: %.0f "
-                "us)\n",
+    std::printf("round trip: median %.1f us, mean %.1f us, fastest %.1f us over %zu (the first: %.0f us)\n",
         micros[micros.size() / 2], sum / static_cast<double>(micros.size()), micros.front(), micros.size(), first);
     return 0;
 }
