@@ -1,5 +1,6 @@
 #include "app/path_table.h"
 
+#include "lighting/user_colour_file.h"
 #include "profiles/working_file.h"
 #include "ui/skin_layout.h"
 
@@ -14,7 +15,6 @@ PathTable BuildPathTable(const std::string& executablePath)
     paths.helpFolder = paths.base + "Help/";
     paths.mainSkinFile = paths.base + "Skins/Main.ini";
     paths.skinFolder = paths.base + "Skins/";
-    paths.userColourPrefix = paths.base + "Skins/UserDengColor_";
     paths.profileSkinFile = paths.base + "Skins/Profile.ini";
     paths.profileSkinFolder = paths.skinFolder;
     paths.compositeSkinFile = paths.base + "Skins/Composite.ini";
@@ -25,7 +25,8 @@ PathTable BuildPathTable(const std::string& executablePath)
 
 void CompletePathTable(PathTable& paths, const std::string& documentsFolder)
 {
-    paths.userColourFile = documentsFolder + "/Tavrin_R2T/wskb.ini";
+    paths.userColourFile = lighting::PanelFile(documentsFolder);
+    paths.userColourPrefix = lighting::UserColourPrefix(documentsFolder);
     paths.workingFile = profiles::PrepareWorkingFile(documentsFolder);
     paths.linkAddress = ui::ReadSkinLink(paths.mainSkinFile, kDefaultLinkAddress);
 }

@@ -11,15 +11,15 @@ struct PathTable {
     std::string helpFolder;
     std::string mainSkinFile;
     std::string skinFolder;
-    std::string userColourPrefix;
     std::string profileSkinFile;
     std::string profileSkinFolder;
     std::string compositeSkinFile;
     std::string compositeSkinFolder;
     std::string backgroundProgram;
-    std::string userColourFile;  // filled once the window lays itself out
-    std::string workingFile;     // likewise: the working copy's file in the documents folder
-    std::string linkAddress;     // likewise
+    std::string userColourFile;    // filled once the window lays itself out: the lighting panel's file
+    std::string userColourPrefix;  // likewise: the user layouts' files
+    std::string workingFile;       // likewise: the working copy's file in the documents folder
+    std::string linkAddress;       // likewise
 };
 
 inline constexpr const char* kBackgroundProgramName = "Quendel";

@@ -298,6 +298,26 @@ PerKeyOutcome RestoreKeyColourDefaults(KeyColours& colours, std::size_t slot, Li
     return outcome;
 }
 
+PerKeyOutcome PaintKeys(KeyColours& colours, std::size_t slot, const std::vector<KeyPaint>& paints)
+{
+    PerKeyOutcome outcome;
+    if (slot >= kSlotCount)
+        return outcome;
+    for (const KeyPaint& paint : paints) {
+        const std::optional<int> led = PaintableLedOf(paint.controlId);
+        const std::optional<std::size_t> place = PlaceOf(paint.controlId);
+        if (!led || !place)
+            continue;
+        colours.SetColour(slot, *led, paint.colour);
+        colours.SetMark(slot, *place, false);
+        outcome.entries.push_back({*led, paint.colour & 0xFFFFFF, false});
+        outcome.repainted.push_back(paint.controlId);
+    }
+    if (!outcome.entries.empty())
+        outcome.colourWrites = ChunksOf(colours, slot);
+    return outcome;
+}
+
 PerKeyOutcome TakeLayout(KeyColours& colours, std::size_t slot, const std::vector<KeyEntry>& entries)
 {
     PerKeyOutcome outcome;

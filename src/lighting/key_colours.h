@@ -97,6 +97,12 @@ PerKeyOutcome PaintKey(KeyColours& colours, std::size_t slot, int controlId, Bru
 PerKeyOutcome SetBaseColour(KeyColours& colours, std::size_t slot, LightingState& state, Colour colour);
 // The default colours for `slot`, base colour black, the black keys and Fn marked.
 PerKeyOutcome RestoreKeyColourDefaults(KeyColours& colours, std::size_t slot, LightingState& state);
+// Keys given their own colours at once (as the paint brush gives them), sent as the whole slot.
+struct KeyPaint {
+    int controlId;
+    Colour colour;
+};
+PerKeyOutcome PaintKeys(KeyColours& colours, std::size_t slot, const std::vector<KeyPaint>& paints);
 // A user layout's entries (one per lit key button and Fn, as read from its file) into `slot`.
 PerKeyOutcome TakeLayout(KeyColours& colours, std::size_t slot, const std::vector<KeyEntry>& entries);
 

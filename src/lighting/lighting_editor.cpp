@@ -94,6 +94,18 @@ LightingResult LightingEditor::ChooseBrush(Brush brush)
     return result;
 }
 
+LightingResult LightingEditor::PaintKeys(const std::vector<KeyPaint>& paints, int layout)
+{
+    if (!OnProfile() || layout < 0 || layout >= kUserLayoutCount)
+        return {};
+    const PerKeyOutcome outcome = lighting::PaintKeys(snapshot_.colours, Slot(), paints);
+    LightingResult result;
+    result.device = lighting::SendPerKey(commands_, profile_, outcome);
+    if (!files_.WriteKeyEntries(profile_, layout, outcome.entries))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
 LightingResult LightingEditor::SelectLayout(int layout)
 {
     if (!OnProfile() || layout < 0 || layout >= kUserLayoutCount)

@@ -52,6 +52,8 @@ public:
     LightingResult ChangeBaseColour(Colour colour);
     LightingResult ChangePaintColour(Colour colour);
     LightingResult ChooseBrush(Brush brush);
+    // Keys painted at once from outside the panel (tavrinctl), kept in user layout `layout`.
+    LightingResult PaintKeys(const std::vector<KeyPaint>& paints, int layout);
     LightingResult SelectLayout(int layout);
     LightingResult RenameLayout(int layout, const std::string& name);
     std::vector<std::string> LayoutNames() const;

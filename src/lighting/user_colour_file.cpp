@@ -186,6 +186,16 @@ bool UserColourFile::WriteKeyEntries(int profile, int layout, std::span<const Ke
     return platform::WriteFileAtomically(path, *text, error);
 }
 
+std::string UserColourPrefix(const std::string& documentsFolder)
+{
+    return documentsFolder + "/Tavrin_R2T/UserDengColor_";
+}
+
+std::string PanelFile(const std::string& documentsFolder)
+{
+    return documentsFolder + "/Tavrin_R2T/wskb.ini";
+}
+
 bool ReadPanelOpen(const std::string& path)
 {
     return platform::GetPrivateProfileInt("KEYCOLOR", "DengCheck", 0, path) == 1;

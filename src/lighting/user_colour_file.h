@@ -56,6 +56,11 @@ private:
     std::string prefix_;
 };
 
+// The user's own files, beside the working file in the documents folder (the program's folder may
+// be shared and read-only): the layout files' prefix and the panel's file.
+std::string UserColourPrefix(const std::string& documentsFolder);
+std::string PanelFile(const std::string& documentsFolder);
+
 // Whether the lighting panel was left open ("DengCheck" of section "KEYCOLOR" reads 1).
 bool ReadPanelOpen(const std::string& path);
 bool WritePanelOpen(const std::string& path, bool open);

@@ -2,6 +2,7 @@
 // file dialogs, tests answer in advance and read what was asked.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,8 @@ public:
     // The file chosen, nothing when the dialog was cancelled.
     virtual std::optional<std::string> ChooseFileToOpen(const FileChoice&) { return std::nullopt; }
     virtual std::optional<std::string> ChooseFileToSave(const FileChoice&) { return std::nullopt; }
+    // Any colour (0x00BBGGRR), starting from `initial`; nothing when the dialog was cancelled.
+    virtual std::optional<std::uint32_t> ChooseColour(std::uint32_t) { return std::nullopt; }
 };
 
 }  // namespace tavrin::model

@@ -101,6 +101,10 @@ private:
         {
             return target.load()->ChooseFileToSave(choice);
         }
+        std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override
+        {
+            return target.load()->ChooseColour(initial);
+        }
     };
 
     MessagesRelay relay_;

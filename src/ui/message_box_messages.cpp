@@ -1,6 +1,7 @@
 #include "ui/message_box_messages.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -55,6 +56,15 @@ std::optional<std::string> MessageBoxMessages::ChooseFileToOpen(const model::Fil
     if (path.isEmpty())
         return std::nullopt;
     return path.toStdString();
+}
+
+std::optional<std::uint32_t> MessageBoxMessages::ChooseColour(std::uint32_t initial)
+{
+    const QColor chosen = QColorDialog::getColor(QColor(initial & 0xFF, initial >> 8 & 0xFF, initial >> 16 & 0xFF), Over());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(chosen.red()) | static_cast<std::uint32_t>(chosen.green()) << 8
+        | static_cast<std::uint32_t>(chosen.blue()) << 16;
 }
 
 std::optional<std::string> MessageBoxMessages::ChooseFileToSave(const model::FileChoice& choice)

@@ -23,6 +23,7 @@ public:
     model::Answer Ask(const std::string& text) override;
     std::optional<std::string> ChooseFileToOpen(const model::FileChoice& choice) override;
     std::optional<std::string> ChooseFileToSave(const model::FileChoice& choice) override;
+    std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override;
     // Closes a notification that is still open.
     void CloseNotification();
 

@@ -31,15 +31,25 @@ public:
         return Next(fileNames_);
     }
 
+    std::optional<std::uint32_t> ChooseColour(std::uint32_t initial) override
+    {
+        colourChoices.push_back(initial);
+        return Next(colours_);
+    }
+
     // The next question's answer (No when none was given).
     void SetNextAnswer(model::Answer answer) { answers_.push_back(answer); }
     // The next file dialog's choice (cancelled when none was given).
     void SetNextFileName(std::string path) { fileNames_.push_back(std::move(path)); }
 
+    // The next colour dialog's choice (cancelled when none was given).
+    void SetNextColour(std::uint32_t colour) { colours_.push_back(colour); }
+
     std::vector<std::string> shown;
     std::vector<std::string> notified;
     std::vector<std::string> asked;
     std::vector<model::FileChoice> fileChoices;
+    std::vector<std::uint32_t> colourChoices;
 
 private:
     template<typename T> static std::optional<T> Next(std::deque<T>& queue)
@@ -53,6 +63,7 @@ private:
 
     std::deque<model::Answer> answers_;
     std::deque<std::string> fileNames_;
+    std::deque<std::uint32_t> colours_;
 };
 
 }  // namespace tavrin::testing

@@ -5,6 +5,7 @@
 //   tavrin-vm-tool round-trip N             N control requests and their replies through
 //                                           libTolvex.so (hidraw, or the emulator's socket with
 //                                           TOLVEX_EMULATOR set); prints the median and the mean
+//   tavrin-vm-tool list                     what hidapi reports of the keyboard's collections
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +16,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <hidapi.h>
 
 #include "device/device_memory.h"
 #include "device/device_report.h"
@@ -116,11 +119,26 @@ int MeasureRoundTrips(int count)
     return 0;
 }
 
+int ListCollections()
+{
+    if (hid_init() != 0)
+        return 1;
+    hid_device_info* const list = hid_enumerate(TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID);
+    for (const hid_device_info* entry = list; entry; entry = entry->next)
+        std::printf("%s: %04X:%04X usage page %04X usage %04X interface %d\n", entry->path ? entry->path : "?",
+            entry->vendor_id, entry->product_id, entry->usage_page, entry->usage, entry->interface_number);
+    hid_free_enumeration(list);
+    hid_exit();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "list" && argc == 2)
+        return ListCollections();
     if (command == "samples" && argc == 4)
         return WriteSamples(argv[2], argv[3]);
     if (command == "round-trip" && argc == 3) {
@@ -128,6 +146,6 @@ int main(int argc, char** argv)
         if (count > 0 && count <= 1000000)
             return MeasureRoundTrips(count);
     }
-    std::fprintf(stderr, "usage: tavrin-vm-tool samples SAMPLE WORKING | round-trip N\n");
+    std::fprintf(stderr, "usage: tavrin-vm-tool samples SAMPLE WORKING | round-trip N | list\n");
     return 2;
 }
