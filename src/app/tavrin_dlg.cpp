@@ -77,6 +77,8 @@ bool CTavrinDlg::OnInitDialog()
     keyboard_->RouteMessagesTo(threadMessages_);
     profiles_ = std::make_unique<profiles::ProfileManager>(
         *keyboard_, app_.Working(), platform::DocumentsFolder(), app_.Texts(), threadMessages_);
+    lighting_ = std::make_unique<lighting::LightingEditor>(keyboard_->Commands(),
+        lighting::UserColourPrefix(platform::DocumentsFolder()), lighting::PanelFile(platform::DocumentsFolder()));
     StartFollowingKeyboard();
     // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
@@ -137,6 +139,18 @@ bool CTavrinDlg::EnsureLaidOut()
         frames.push_back(skin_->Bitmap("jdt" + std::to_string(frame) + ".bmp"));
     busy_->SetPicture(buttons.busy, std::move(frames));
     ConnectControls();
+    LightingPanel::Host lightingHost;
+    lightingHost.editor = lighting_.get();
+    lightingHost.skin = skin_.get();
+    lightingHost.texts = &app_.Texts();
+    lightingHost.messages = &messages_;
+    lightingHost.window = this;
+    lightingHost.normalKeyLook = [this] {
+        RefreshKeyButtons();
+        ShowColourKeys();
+    };
+    lightingHost.reloadLighting = [this] { StartOneShot(kTimerLightingReload); };
+    lightingPanel_ = std::make_unique<LightingPanel>(std::move(lightingHost), this);
     ShowState();
     Trace("laid out");
     return true;
@@ -173,6 +187,7 @@ void CTavrinDlg::ReleaseLooks()
         || QApplication::activeModalWidget())
         return;
     busy_->SetPicture(nullptr, {});
+    lightingPanel_.reset();
     skin_.reset();
     ReleasePictures();
     // Decoded pictures are large blocks; give the memory back to the system now.
@@ -255,8 +270,10 @@ void CTavrinDlg::OnOpen()
     Trace("MSG_OPEN without a keyboard");
     std::string text = app_.Texts().Text("IDS_MAIN_DEVICE_PROMRT");
     // When the keyboard is there but its device files refuse this user, the message says so too.
-    if (options_.keyboardRefused ? options_.keyboardRefused() : platform::KeyboardPresentButRefused())
-        text += "\n" + app_.Texts().Text("IDS_MAIN_DEVICE_ACCESS");
+    if (options_.keyboardRefused ? options_.keyboardRefused() : platform::KeyboardPresentButRefused()) {
+        text += '\n';
+        text += app_.Texts().Text("IDS_MAIN_DEVICE_ACCESS");
+    }
     // Not waited for: a second instance waiting for our answer must not wait for the user.
     messages_.Notify(text);
 }
@@ -286,6 +303,10 @@ void CTavrinDlg::OnLanguage(int languageIndex)
     for (const auto& [label, key] : labels)
         label->setText(text(key));
     b.version->setText(text("IDS_ABOUT_VERSION"));
+    if (lightingPanel_) {
+        lightingPanel_->Relabel(languageIndex);
+        lightingPanel_->Refresh();
+    }
     if (WindowReady())
         BuildProfileMenu();
 }

@@ -19,8 +19,10 @@
 
 #include "app/busy_run.h"
 #include "app/key_editor.h"
+#include "app/lighting_panel.h"
 #include "app/profile_dialog.h"
 #include "app/session_events.h"
+#include "lighting/lighting_editor.h"
 #include "model/tray_icon_state.h"
 #include "platform/clock_change_watch.h"
 #include "platform/named_events.h"
@@ -115,6 +117,9 @@ public:
     // The profile dialog while it is open.
     CTavrin_DlgProfile* ProfileDialog() const { return profileDialog_; }
     CTavrin_DlgComposite* KeyEditor() const { return keyEditor_; }
+    // The lighting of the profile the keyboard runs, and its panel while the window is laid out.
+    lighting::LightingEditor* Lighting() const { return lighting_.get(); }
+    LightingPanel* LightingControls() const { return lightingPanel_.get(); }
     // A key button, G button, Fn or the macro button: the key editor, or the colour-key toggle.
     void KeyButtonClicked(int controlId);
 
@@ -184,6 +189,9 @@ private:
     void BuildProfileMenu();
     void SetTrayState(bool playing, int icon);
     void Reread();
+    // Reads the keyboard's lighting again (with the per-key colours: at a profile switch or an
+    // arrival) and redraws the panel.
+    void ReloadLighting(bool withKeyColours, bool rebuildMarks = false);
     profiles::ProfileWindows SwitchWindows();
     // Runs `call` now, or once a running Apply has finished when one runs.
     void WhenIdle(std::function<void()> call);
@@ -217,6 +225,8 @@ private:
     std::vector<std::function<void()>> afterBusy_;
     QPointer<CTavrin_DlgProfile> profileDialog_;
     QPointer<CTavrin_DlgComposite> keyEditor_;
+    std::unique_ptr<lighting::LightingEditor> lighting_;
+    std::unique_ptr<LightingPanel> lightingPanel_;
     QMenu profileMenu_;
     QMenu windowMenu_;
     QEventLoop loop_;

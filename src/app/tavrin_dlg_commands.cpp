@@ -263,6 +263,8 @@ void CTavrinDlg::OnDefault()
     SetSettingsModified(true);
     RefreshKeyButtons();
     Apply();
+    if (lightingPanel_)
+        lightingPanel_->RestoreDefaults();
 }
 
 void CTavrinDlg::OnSwitchMode()
@@ -292,6 +294,10 @@ void CTavrinDlg::ApplyFlip(bool flipped)
 
 void CTavrinDlg::KeyButtonClicked(int controlId)
 {
+    // With the lighting panel open a key click paints (on the press) and opens nothing; the G
+    // buttons and the macro button still open the key editor.
+    if (lightingPanel_ && lightingPanel_->TakesKeyClicks() && !model::GIndexOfButton(controlId))
+        return;
     const int active = keyboard_->Active().Value();
     const int bank = keyboard_->Session().GKeyBank();
     if (keySelectMode_) {

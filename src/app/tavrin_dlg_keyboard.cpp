@@ -107,8 +107,7 @@ void CTavrinDlg::OnTimer(int timer)
         shot->stop();
     switch (timer) {
     case kTimerLightingReload:
-        // The lighting controls re-read the keyboard here once they exist.
-        Trace("lighting reload");
+        WhenIdle([this] { ReloadLighting(false); });
         break;
     case kTimerProfileChanged:
         WhenIdle([this] {
@@ -116,6 +115,7 @@ void CTavrinDlg::OnTimer(int timer)
             RefreshKeyButtons();
             ShowColourKeys();
             BuildProfileMenu();
+            ReloadLighting(true);
         });
         break;
     case kTimerFullReload:
@@ -132,6 +132,18 @@ void CTavrinDlg::OnProfileReload()
     ReloadFromKeyboard(false);
     MarkProfileButton(keyboard_->Active().ReadActiveProfile());
     BuildProfileMenu();
+    ReloadLighting(true, true);
+}
+
+void CTavrinDlg::ReloadLighting(bool withKeyColours, bool rebuildMarks)
+{
+    const lighting::LightingResult result = lighting_->Load(withKeyColours, keyboard_->Active().Value());
+    if (!result.Ok())
+        Trace(("lighting not read: " + result.Describe()).c_str());
+    else if (rebuildMarks)
+        lighting_->RebuildMarks();
+    if (lightingPanel_)
+        lightingPanel_->Refresh();
 }
 
 void CTavrinDlg::OnDeviceRemoved()
@@ -264,6 +276,7 @@ void CTavrinDlg::OnProfileButton(int profile)
     if (skin_)
         skin_->Buttons().workingModeLabel->hide();
     ShowColourKeys();
+    ReloadLighting(true);
 }
 
 void CTavrinDlg::Reread()
