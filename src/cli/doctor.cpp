@@ -283,10 +283,8 @@ int RunDoctor(const DoctorSetup& setup, std::ostream& out)
 
 int DoctorCommand(const std::vector<std::string>&)
 {
-    std::string folder = platform::ExecutableFolder();
-    if (folder.empty())
-        folder = ".";
-    return RunDoctor(SystemDoctorSetup(folder), std::cout);
+    const std::string folder = platform::ExecutableFolder();
+    return RunDoctor(SystemDoctorSetup(folder.empty() ? std::string(".") : folder), std::cout);
 }
 
 }  // namespace tavrin::cli
