@@ -539,6 +539,10 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
     if (command == "bank" && arguments == 0) {
         code = kCodeBankKey;
     } else if (command == "lighting" && arguments == 0) {
+        if (!plugged_)
+            return fail("the keyboard is unplugged\n");
+        firmware_.StepEffect();
+        SaveState();
         code = kCodeLightingChanged;
     } else if (command == "reload" && arguments == 0) {
         code = kCodeReloadWanted;

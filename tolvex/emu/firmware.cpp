@@ -129,4 +129,22 @@ void Firmware::SetActiveProfile(std::uint8_t profile)
     memory_.settings[kActiveProfileAt] = profile;
 }
 
+void Firmware::StepEffect()
+{
+    constexpr std::size_t kRecordBytes = 35;
+    constexpr std::size_t kEffectField = 3;
+    const std::uint8_t profile = memory_.settings[kActiveProfileAt];
+    if (profile > 2)
+        return;
+    std::vector<std::uint8_t> offered;
+    for (std::size_t i = 0; i < kInfoModeSlots; ++i)
+        if (const std::uint8_t mode = memory_.info[kInfoModesAt + i]; mode != 0)
+            offered.push_back(mode);
+    if (offered.empty())
+        return;
+    std::uint8_t& effect = memory_.settings[profile * kRecordBytes + kEffectField];
+    const auto current = std::find(offered.begin(), offered.end(), effect);
+    effect = current == offered.end() || current + 1 == offered.end() ? offered.front() : *(current + 1);
+}
+
 }  // namespace tolvex::emu

@@ -36,6 +36,9 @@ public:
     bool WriteBankStatus(std::span<const std::uint8_t> report);
 
     void SetActiveProfile(std::uint8_t profile);
+    // The keyboard's own effect key: the running profile's effect becomes the next one it offers
+    // (after the last, the first). Nothing in the default mode or without offered effects.
+    void StepEffect();
     const KeyboardMemory& Memory() const { return memory_; }
 
 private:

@@ -1,0 +1,160 @@
+// The lighting panel of the main window over the real library and emulator: it opens from its
+// switch and shows the controls of the chosen effect, its changes land in the keyboard's settings
+// exactly as tavrinctl's do, keys are painted instead of edited, the keyboard's own lighting change
+// reloads it, the default profile keeps it shut, and a failed write is told.
+#include <QComboBox>
+#include <QMouseEvent>
+
+#include "lighting/key_colours.h"
+#include "main_window_fixture.h"
+#include "ui/picture_static.h"
+#include "ui/png_button.h"
+#include "ui/skin_color_button.h"
+#include "ui/skin_slider.h"
+
+namespace tavrin::app {
+namespace {
+
+constexpr int kKeyQ = 1044;  // LED 43
+
+// The hex of the emulator's settings area, from its dump.
+std::string SettingsOf(const std::string& dump)
+{
+    const std::size_t at = dump.find("\"settings\": \"");
+    return at == std::string::npos ? std::string() : dump.substr(at + 13, 210);
+}
+int SettingsByte(const std::string& dump, int n)
+{
+    return std::stoi(SettingsOf(dump).substr(2 * n, 2), nullptr, 16);
+}
+
+class LightingPanelInWindow : public MainWindowInProcess {
+protected:
+    const ui::LightingPanelControls& Controls() { return window_->Skin()->Lighting(); }
+    void Open()
+    {
+        if (!window_->Lighting()->PanelOpen())
+            emit Controls().openSwitch->Clicked();
+    }
+    void ChooseEffect(int mode)
+    {
+        const int position = window_->Lighting()->Modes().PositionOf(mode);
+        ASSERT_GE(position, 0);
+        Controls().effects->setCurrentIndex(position);
+        emit Controls().effects->activated(position);
+    }
+};
+
+TEST_F(LightingPanelInWindow, OpensFromItsSwitchAndShowsTheControlsOfTheEffect)
+{
+    OpenWithKeyboard();
+    EXPECT_FALSE(Controls().effects->isVisibleTo(window_.get())) << "the panel starts closed";
+    Open();
+    EXPECT_TRUE(window_->Lighting()->PanelOpen());
+    EXPECT_TRUE(Controls().effects->isVisibleTo(window_.get()));
+    EXPECT_EQ(Controls().effects->count(), 19);
+    EXPECT_EQ(Controls().effects->currentText(), "Wave");
+    ChooseEffect(18);
+    EXPECT_FALSE(Controls().speed->isVisibleTo(window_.get())) << "Rings have no speed";
+    EXPECT_TRUE(Controls().firstDirection->isVisibleTo(window_.get()));
+    ChooseEffect(17);
+    EXPECT_TRUE(Controls().fixedColours[2]->isVisibleTo(window_.get()));
+    EXPECT_FALSE(Controls().hx.colour->isVisibleTo(window_.get()));
+    EXPECT_EQ(SettingsByte(Dump(), 3), 17);
+    EXPECT_TRUE(window_->LightingControls()->PreviewTimer().isActive());
+
+    // The panel stays as it was left, across a restart of the window's looks.
+    emit Controls().openSwitch->Clicked();
+    EXPECT_FALSE(window_->LightingControls()->PreviewTimer().isActive());
+    EXPECT_FALSE(Controls().effects->isVisibleTo(window_.get()));
+}
+
+TEST_F(LightingPanelInWindow, PanelChangesLandAsTavrinctlsDo)
+{
+    OpenWithKeyboard();
+    Open();
+    const ui::LightingPanelControls& l = Controls();
+    ChooseEffect(2);
+    l.brightness->setValue(5);
+    l.speed->setValue(10);
+    emit l.firstDirection->Clicked();
+    emit l.hx.colour->ColourChosen(0x332211);  // 11 22 33
+    emit l.reportRates[2]->clicked();
+    l.ambient->setCurrentIndex(0);
+    emit l.ambient->activated(0);
+    emit l.ambientColour->ColourChosen(0x665544);
+    const std::string fromPanel = SettingsOf(Dump());
+
+    testing::EmulatorProcess second;
+    ASSERT_TRUE(second.Start());
+    int exitCode = -1;
+    testing::RunCommand("HOME='" + home_.Path().string() + "' TOLVEX_EMULATOR='" + second.SocketPath() + "' '"
+            + testing::BinaryFolder()
+            + "/tavrinctl' lighting --profile 1 --effect Sweep --brightness 5 --speed 10 --direction left "
+              "--colour 112233 --report-rate 250 --ambient 1 --ambient-colour 445566 >/dev/null",
+        &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(SettingsOf(second.Control("dump")), fromPanel);
+    EXPECT_EQ(SettingsByte(Dump(), 5), 14) << "speed position 10 is the keyboard's 14";
+    EXPECT_EQ(SettingsByte(Dump(), 7), 0) << "a chosen colour turns colourful off";
+    EXPECT_TRUE(l.ambientColour->isVisibleTo(window_.get())) << "the first ambient entry shows its colour";
+}
+
+TEST_F(LightingPanelInWindow, KeysArePaintedNotEditedWhileThePanelIsOpen)
+{
+    OpenWithKeyboard();
+    Open();
+    ChooseEffect(19);
+    emit Controls().paintColour->ColourChosen(0x00FF8000);  // 00 80 FF
+    ui::CPngButton* q = window_->Skin()->Keyboard().ButtonWithId(kKeyQ);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), q->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(q, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), q->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(q, &release);
+    EXPECT_EQ(window_->KeyEditor(), nullptr) << "no key editor while the panel paints";
+    const std::string dump = Dump();
+    const std::size_t colours = dump.find("\"colours\": [\"");
+    ASSERT_NE(colours, std::string::npos);
+    EXPECT_EQ(dump.substr(colours + 13 + 6 * 43, 6), "0080ff") << "Q is LED 43 of profile 1";
+    EXPECT_TRUE(q->FrameColourEnabled());
+    EXPECT_EQ(q->FrameColour(), 0x00FF8000u);
+}
+
+TEST_F(LightingPanelInWindow, TheKeyboardsOwnLightingChangeReloadsThePanel)
+{
+    OpenWithKeyboard();
+    Open();
+    emulator_.Control("lighting");  // the keyboard's effect key: effect 1 becomes 2
+    EXPECT_TRUE(PumpUntil([&] { return window_->Lighting()->State().mode == 2; }));
+    EXPECT_EQ(Controls().effects->currentText(), "Sweep");
+}
+
+TEST_F(LightingPanelInWindow, TheDefaultProfileKeepsThePanelShut)
+{
+    OpenWithKeyboard();
+    emulator_.Control("profile 3");
+    EXPECT_TRUE(PumpUntil([&] { return window_->Lighting()->Profile() == 3; }));
+    emit Controls().openSwitch->Clicked();
+    EXPECT_FALSE(window_->Lighting()->PanelOpen());
+    EXPECT_FALSE(Controls().effects->isVisibleTo(window_.get()));
+    EXPECT_FALSE(window_->LightingControls()->PreviewTimer().isActive());
+}
+
+TEST_F(LightingPanelInWindow, AFailedWriteIsToldAndThePreviewRuns)
+{
+    OpenWithKeyboard();
+    Open();
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto* esc = window_->Skin()->Keyboard().ButtonWithId(1022);
+        return esc->FrameColourEnabled();
+    })) << "the preview colours the keys";
+    emulator_.Control("fault ff 6");
+    Controls().brightness->setValue(3);
+    ASSERT_FALSE(messages_.notified.empty());
+    EXPECT_NE(messages_.notified.back().find("did not take"), std::string::npos) << messages_.notified.back();
+}
+
+}  // namespace
+}  // namespace tavrin::app
