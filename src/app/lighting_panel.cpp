@@ -1,5 +1,7 @@
 #include "app/lighting_panel.h"
 
+#include "app/preview_drawing.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -386,23 +388,7 @@ void LightingPanel::ShowKeyColours()
 void LightingPanel::ShowFrame(const lighting::PreviewFrame& frame)
 {
     const lighting::LightingEditor& editor = *host_.editor;
-    const auto& buttons = lighting::LitButtons();
-    const auto slot = static_cast<std::size_t>(std::max(0, editor.Profile()));
-    for (std::size_t place = 0; place < buttons.size(); ++place) {
-        ui::CPngButton* button = LitButton(place);
-        if (!button)
-            continue;
-        std::optional<Colour> colour = frame.colours[place];
-        if (frame.perKey)
-            colour = editor.Colours().ColourAt(slot, buttons[place].led);
-        // A button repaints only when what it shows changes.
-        if (!colour) {
-            if (button->FrameColourEnabled())
-                button->SetFrameColour(0, kPreviewTransparency, false);
-        } else if (!button->FrameColourEnabled() || button->FrameColour() != *colour) {
-            button->SetFrameColour(*colour, kPreviewTransparency, true);
-        }
-    }
+    DrawPreviewFrame(buttons_, frame, editor.Colours(), static_cast<std::size_t>(std::max(0, editor.Profile())));
 }
 
 void LightingPanel::ClearFrames()
@@ -458,11 +444,6 @@ void LightingPanel::Tick()
     if (previewTimer_.interval() != kPreviewPeriodMs)
         previewTimer_.setInterval(kPreviewPeriodMs);
     ShowFrame(preview_.Tick(host_.editor->State()));
-}
-
-ui::CPngButton* LightingPanel::LitButton(std::size_t place) const
-{
-    return buttons_[place];
 }
 
 }  // namespace tavrin::app

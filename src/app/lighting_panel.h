@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/preview_drawing.h"
 #include "lighting/lighting_controls.h"
 #include "lighting/lighting_editor.h"
 #include "lighting/lighting_preview.h"
@@ -31,7 +32,6 @@ namespace tavrin::app {
 inline constexpr int kPreviewTimer = 1052;
 inline constexpr int kPreviewPeriodMs = 50;
 inline constexpr int kPreviewFirstPeriodMs = 100;  // right after an effect change
-inline constexpr int kPreviewTransparency = 50;
 
 class LightingPanel : public QObject {
     Q_OBJECT
@@ -87,10 +87,9 @@ private:
     void FillLayouts();
     void StartPreview(int periodMs);
     void StopPreview();
-    ui::CPngButton* LitButton(std::size_t place) const;
 
     Host host_;
-    std::array<ui::CPngButton*, lighting::kLitButtonCount> buttons_{};  // by place among the lit buttons
+    LitButtonWidgets buttons_{};  // by place among the lit buttons
     lighting::LightingPreview preview_;
     QTimer previewTimer_;
     std::optional<int> lastPainted_;  // the key a drag painted last
