@@ -61,6 +61,8 @@ for page in tavrin tavrinctl tolvex-emu; do
   [ -f "$manual" ] || fail "no manual page for $page"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$manual" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "the manual page of $page warns: $warnings"
+  warnings=$(zcat "$manual" | groff -ww -man -z -K utf8 2>&1)
+  [ -z "$warnings" ] || fail "groff -ww warns on the manual page of $page: $warnings"
   LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$manual" 2>/dev/null | grep -q "^NAME" || fail "$page's page has no NAME"
 done
 
