@@ -193,3 +193,60 @@ TEST_F(TavrinctlProcess, AnUnplugDuringARestoreFailsPromptlyAndKeepsTheWorkingFi
 
 }  // namespace
 }  // namespace tavrin::testing
+
+namespace tavrin::testing {
+namespace {
+
+std::string SettingsHex(const std::string& dump)
+{
+    const std::size_t at = dump.find("\"settings\": \"");
+    return at == std::string::npos ? std::string() : dump.substr(at + 13, 210);
+}
+
+TEST_F(TavrinctlProcess, LightingRefusesBadValuesBeforeSendingAndSetsGoodOnes)
+{
+    ASSERT_TRUE(emulator_.Start({"--modes", "1-10"}));
+    const std::string before = SettingsHex(emulator_.Control("dump"));
+    for (const char* bad : {"--brightness 30", "--effect 19", "--effect 1 --direction up", "--report-rate 300",
+             "--brightness 3 --effect Rings"}) {
+        const ToolRun run = Tavrinctl(std::string("lighting ") + bad);
+        EXPECT_EQ(run.exitCode, 2) << bad << ": " << run.err;
+        EXPECT_FALSE(run.err.empty()) << bad;
+    }
+    EXPECT_EQ(SettingsHex(emulator_.Control("dump")), before) << "nothing was sent";
+
+    const ToolRun set = Tavrinctl("lighting --profile 2 --effect Breathing --colour 0000ff --brightness 12 --json");
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_NE(set.out.find("\"name\": \"Breathing\""), std::string::npos) << set.out;
+    const std::string after = SettingsHex(emulator_.Control("dump"));
+    EXPECT_EQ(after.substr(2 * (35 + 3), 4), "050c") << "profile 2's effect 5 at brightness 12";
+    EXPECT_EQ(after.substr(2 * (35 + 7), 8), "000000ff") << "a colour turns colourful off";
+
+    emulator_.Control("profile 3");
+    const ToolRun defaultMode = Tavrinctl("lighting --brightness 1");
+    EXPECT_EQ(defaultMode.exitCode, 2);
+    EXPECT_NE(defaultMode.err.find("default mode"), std::string::npos) << defaultMode.err;
+}
+
+TEST_F(TavrinctlProcess, ColoursPaintTheListedKeysAndKeepThemInTheLayout)
+{
+    ASSERT_TRUE(emulator_.Start());
+    const std::string file = files_.File("wasd.txt");
+    std::ofstream(file) << "# WASD\nW=FF0000\nA=ff0000\nS=FF0000\nD=FF0000\nFn=00FF00\n";
+    const ToolRun set = Tavrinctl("colours --profile 1 --layout 4 --set '" + file + "'");
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    const ToolRun shown = Tavrinctl("colours --profile 1");
+    EXPECT_NE(shown.out.find("W=FF0000\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("Fn=00FF00\n"), std::string::npos) << shown.out;
+    const ToolRun layout = Tavrinctl("colours --profile 1 --layout 4");
+    EXPECT_NE(layout.out.find("D=FF0000\n"), std::string::npos) << layout.out;
+    EXPECT_NE(layout.out.find("Esc=FF0000\n"), std::string::npos) << "a key never saved reads red";
+
+    std::ofstream(file) << "W=FF0000\nG1=00FF00\n";
+    const ToolRun bad = Tavrinctl("colours --set '" + file + "'");
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("line 2"), std::string::npos) << bad.err;
+}
+
+}  // namespace
+}  // namespace tavrin::testing
