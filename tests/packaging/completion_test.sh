@@ -43,6 +43,8 @@ expect "tavrinctl show x.tvn --j|" "--json"
 expect "tavrinctl restore -|" "--help"
 expect "tavrinctl lighting --direction s|" "spread"
 expect "tavrinctl lighting --li|" "--list-effects"
+expect "tavrinctl lighting --report-rate 1|" "1000 125"
+expect "tavrinctl colours --|" "--help --layout --profile --set"
 expect "tavrinctl lighting --effect W|" "Wave"
 expect "tavrinctl lighting --effect Bre|" 'Breathing Breathing\ Colour'
 expect "tavrinctl lighting --effect |" 'Breathing Breathing\ Colour Static Wave'
@@ -55,6 +57,7 @@ mkdir "$work/files/kept"
 cd "$work/files" || exit 1
 expect "tavrinctl backup k|" "kept keyboard.tvn"
 expect "tavrinctl validate o|" "other.tvn"
+expect "tavrinctl colours --set k|" "kept keyboard.tvn"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "Completion: every case completes as expected."
