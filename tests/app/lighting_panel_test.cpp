@@ -3,10 +3,13 @@
 // exactly as tavrinctl's do, keys are painted instead of edited, the keyboard's own lighting change
 // reloads it, the default profile keeps it shut, and a failed write is told.
 #include <QComboBox>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include "lighting/key_colours.h"
 #include "main_window_fixture.h"
+#include "platform/private_profile.h"
+#include "ui/color_static.h"
 #include "ui/picture_static.h"
 #include "ui/png_button.h"
 #include "ui/skin_color_button.h"
@@ -154,6 +157,28 @@ TEST_F(LightingPanelInWindow, AFailedWriteIsToldAndThePreviewRuns)
     Controls().brightness->setValue(3);
     ASSERT_FALSE(messages_.notified.empty());
     EXPECT_NE(messages_.notified.back().find("did not take"), std::string::npos) << messages_.notified.back();
+}
+
+TEST_F(LightingPanelInWindow, DefaultsRestoreTheLightingRecordAndALanguageRenamesTheEffects)
+{
+    OpenWithKeyboard();
+    Open();
+    ChooseEffect(12);
+    Controls().brightness->setValue(2);
+    messages_.SetNextAnswer(model::Answer::Yes);
+    emit window_->Skin()->Buttons().defaultMode->clicked();
+    const std::string settings = SettingsOf(Dump());
+    EXPECT_EQ(settings.substr(6, 12), "01180300ff00") << "effect 1, brightness 24, speed 3, direction 0, colourful";
+    EXPECT_EQ(window_->Lighting()->State().brightness, 24);
+    EXPECT_EQ(Controls().effects->currentText(), "Wave");
+
+    QMenu* languages = window_->WindowMenu().findChild<QMenu*>("LanguageMenu");
+    ASSERT_NE(languages, nullptr);
+    languages->actions()[1]->trigger();  // French
+    EXPECT_EQ(Controls().effects->itemText(1).toStdString(),
+        platform::GetPrivateProfileString("Mode", "2", "", app_.Paths().base + "Lang040C.ini"));
+    EXPECT_NE(Controls().effects->itemText(1), "Sweep");
+    EXPECT_EQ(Controls().title->text().toStdString(), app_.Texts().Text("IDS_KEYBOARD_FUNC_DENG", 1));
 }
 
 }  // namespace
