@@ -215,7 +215,9 @@ void LightingPanel::Refresh()
     l.openSwitch->SetPicture(host_.skin->Bitmap(editor.PanelOpen() ? "dengdown.bmp" : "dengup.bmp"));
     ApplyVisibility();
     if (!editor.OnProfile() || !editor.PanelOpen()) {
+        // A closed panel or the default profile: the keys show no lighting.
         StopPreview();
+        ClearFrames();
         return;
     }
     if (s.mode == lighting::kPerKeyMode)
