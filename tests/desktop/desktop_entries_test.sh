@@ -24,8 +24,9 @@ fail() {
   [ -f "$work/tavrin.log" ] && sed 's/^/  tavrin: /' "$work/tavrin.log" >&2
   exit 1
 }
+# Waits up to about 20 s for a command to succeed: a busy machine starts a Qt program slowly.
 wait_for() {
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     "$@" >/dev/null 2>&1 && return 0
     sleep 0.05
   done

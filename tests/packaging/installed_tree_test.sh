@@ -22,8 +22,9 @@ fail() {
   exit 1
 }
 
+# Waits up to about 20 s for a command to succeed: a busy machine starts a Qt program slowly.
 wait_for() {
-  for _ in $(seq 200); do
+  for _ in $(seq 400); do
     "$@" >/dev/null 2>&1 && return 0
     sleep 0.05
   done
