@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/hidraw_access.h"
+
 namespace tavrin::cli {
 
 KeyboardConnection::~KeyboardConnection()
@@ -29,7 +31,20 @@ std::string EmulatorSocketProblem()
     return {};
 }
 
+// A failure with its likely cause: the keyboard is there, but this user may not open it.
+std::string WithAccessHint(std::string failure)
+{
+    if (!failure.empty() && platform::KeyboardPresentButRefused())
+        failure += " (the keyboard is plugged in, but its device files refuse you: 'tavrinctl doctor' tells why)";
+    return failure;
+}
+
 }  // namespace
+
+std::string KeyboardConnection::ReadArrivalState()
+{
+    return WithAccessHint(context_->ReadArrivalState());
+}
 
 std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chrono::milliseconds wait)
 {
@@ -41,7 +56,7 @@ std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chro
         return failure;
     context_->RegisterDeviceReads();
     if (!context_->WaitForKeyboard(wait))
-        return "no keyboard is connected";
+        return WithAccessHint("no keyboard is connected");
     return {};
 }
 

@@ -22,9 +22,10 @@ public:
     KeyboardConnection& operator=(const KeyboardConnection&) = delete;
 
     // Binds the library and waits up to `wait` for a keyboard; empty on success, else what failed.
+    // Both failures say so when the keyboard is plugged in but its device files refuse the user.
     std::string Open(const std::string& libraryFolder, std::chrono::milliseconds wait);
     // Reads the identity block and the keyboard's default key map; empty on success.
-    std::string ReadArrivalState() { return context_->ReadArrivalState(); }
+    std::string ReadArrivalState();
 
     device::DeviceCommands& Commands() { return context_->Commands(); }
     profiles::ActiveProfile& ActiveProfile() { return context_->Active(); }
