@@ -9,7 +9,7 @@ TAVRIN_PACKAGES=(
   libhidapi-dev libudev-dev
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  qt6-base-dev fonts-dejavu-core fonts-wqy-microhei
+  qt6-base-dev fonts-dejavu-core fonts-wqy-microhei fontconfig
   xvfb trayer xdotool x11-utils dbus-daemon
   qemu-system-x86 busybox-static cpio xz-utils udev
   dpkg-dev file lintian desktop-file-utils appstream man-db groff-base
