@@ -285,23 +285,26 @@ void LightingPanel::PaintKey(int controlId)
 
 bool LightingPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto* button = qobject_cast<ui::CPngButton*>(watched);
     if (!button || !TakesKeyClicks())
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
         painting_ = true;
         lastPainted_.reset();
         for (const lighting::LitButton& lit : lighting::LitButtons())
             if (host_.skin->Keyboard().ButtonWithId(lit.controlId) == button)
                 PaintKey(lit.controlId);
-    } else if (event->type() == QEvent::MouseMove && painting_ && (mouse->buttons() & Qt::LeftButton)) {
+    } else if (type == QEvent::MouseMove && painting_ && (mouse->buttons() & Qt::LeftButton)) {
         // The pressed button keeps the mouse: the key under it is found in the window.
         QWidget* under = host_.window->childAt(host_.window->mapFromGlobal(mouse->globalPosition().toPoint()));
         for (const lighting::LitButton& lit : lighting::LitButtons())
             if (under && host_.skin->Keyboard().ButtonWithId(lit.controlId) == under)
                 PaintKey(lit.controlId);
-    } else if (event->type() == QEvent::MouseButtonRelease) {
+    } else if (type == QEvent::MouseButtonRelease) {
         painting_ = false;
     }
     return false;
