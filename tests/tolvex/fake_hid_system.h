@@ -51,6 +51,19 @@ public:
         Changed();
     }
 
+    // The node's permissions change (as udev's rule or an access list would change them); a
+    // changed node is announced as udev announces it.
+    void SetRefused(const std::string& path, bool refused)
+    {
+        std::lock_guard lock(mutex_);
+        if (refused)
+            refused_.insert(path);
+        else
+            refused_.erase(path);
+        ++hotplugEvents_;
+        Changed();
+    }
+
     // Removes every collection on the nodes of these collections.
     void Unplug(const std::vector<InterfaceInfo>& collections, bool announce = true)
     {
@@ -195,6 +208,7 @@ private:
         changed_.notify_all();
     }
 
+    bool IsRefusedLocked(const std::string& path) const { return refused_.count(path) != 0; }
     bool IsPresentLocked(const std::string& path) const
     {
         return std::any_of(
@@ -212,6 +226,7 @@ private:
     mutable std::condition_variable changed_;
     std::uint64_t version_ = 0;
     std::vector<InterfaceInfo> present_;
+    std::set<std::string> refused_;  // nodes this user may not open
     std::map<std::string, int> nodeGeneration_;
     std::uint64_t hotplugEvents_ = 0;
     bool monitorAvailable_ = true;
@@ -379,6 +394,12 @@ public:
         state_->openHandles_[id] = {path, state_->nodeGeneration_[path], {}};
         state_->Changed();
         return std::make_unique<FakeHidHandle>(state_, id);
+    }
+
+    bool MayOpen(const std::string& path) override
+    {
+        std::lock_guard lock(state_->mutex_);
+        return !state_->IsRefusedLocked(path);
     }
 
     std::unique_ptr<HotplugMonitor> OpenMonitor() override

@@ -318,6 +318,26 @@ TEST_F(HidrawBackendTest, EveryReaderGetsEveryReportAcrossUnplugAndReplug)
     EXPECT_EQ(first.Reports().size(), 4u);
 }
 
+// A node the user may not open (no udev rule, another seat) is not counted: a keyboard that
+// refuses this user must look absent, so that the program says so and why, instead of looking
+// present while every request fails (seen on a real kernel with 0600 nodes). Permissions granted
+// later, announced by udev as a change, bring it in.
+TEST_F(HidrawBackendTest, ANodeThisUserMayNotOpenIsNotCountedUntilItMay)
+{
+    fake->SetRefused(kControlCollection.path, true);
+    fake->Plug(kKeyboard);
+    Start();
+    const std::vector<InterfaceInfo> listed = backend->Interfaces();
+    EXPECT_TRUE(std::none_of(
+        listed.begin(), listed.end(), [](const InterfaceInfo& info) { return info.path == kControlCollection.path; }));
+    EXPECT_EQ(listed.size(), kKeyboard.size() - 1);
+    EXPECT_EQ(fake->Opens(kControlCollection.path), 0) << "asked without opening it";
+
+    fake->SetRefused(kControlCollection.path, false);
+    ASSERT_TRUE(listener.WaitFor([](const auto& calls) { return !calls.empty(); }));
+    EXPECT_EQ(backend->Interfaces().size(), kKeyboard.size());
+}
+
 // A hidraw node queues a report only for the handles open on it when the report comes; a reply to a
 // request written right after the reader was registered came before the reader's thread had
 // opened the node, and was lost (seen on a real kernel, with the emulator as a uhid keyboard).

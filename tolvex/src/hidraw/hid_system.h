@@ -47,6 +47,9 @@ public:
     virtual std::vector<InterfaceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productId) = 0;
     // nullptr when the node cannot be opened.
     virtual std::unique_ptr<HidHandle> Open(const std::string& path) = 0;
+    // Whether this process may open the node for reading and writing (its mode and access list),
+    // asked without opening it.
+    virtual bool MayOpen(const std::string& path) = 0;
     // nullptr when the system cannot report hot-plug events.
     virtual std::unique_ptr<HotplugMonitor> OpenMonitor() = 0;
 };

@@ -153,6 +153,8 @@ public:
         return std::make_unique<HidapiHandle>(device);
     }
 
+    bool MayOpen(const std::string& path) override { return ::access(path.c_str(), R_OK | W_OK) == 0; }
+
     std::unique_ptr<HotplugMonitor> OpenMonitor() override
     {
         udev* const context = udev_new();

@@ -87,6 +87,9 @@ public:
     {
         std::vector<InterfaceInfo> found = system->Enumerate(TOLVEX_VENDOR_ID, TOLVEX_PRODUCT_ID);
         std::erase_if(found, [](const InterfaceInfo& info) { return !IsKeyboardCollection(info); });
+        // A node this user may not open is no keyboard to the program: counted, it would look
+        // present while every request failed, and the user would never learn why.
+        std::erase_if(found, [this](const InterfaceInfo& info) { return !system->MayOpen(info.path); });
         // Enumeration order is not stable; sorting keeps an unchanged set from looking changed.
         std::sort(found.begin(), found.end(), ComesBefore);
         found.erase(std::unique(found.begin(), found.end()), found.end());
