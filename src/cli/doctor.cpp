@@ -11,6 +11,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/command_results.h"
 #include "cli/keyboard_connection.h"
 #include "device/device_identity.h"
 #include "model/language_texts.h"
@@ -21,8 +22,6 @@
 
 namespace tavrin::cli {
 namespace {
-
-constexpr auto kKeyboardWait = std::chrono::milliseconds(2000);
 
 std::string Hex(unsigned value, int digits)
 {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 
+#include "cli/command_results.h"
 #include "cli/keyboard_connection.h"
 #include "cli/lighting_options.h"
 #include "lighting/lighting_editor.h"
@@ -35,22 +36,6 @@ const char* const kColoursDetails
       "one last selected unless --layout N). Keys not listed keep their colours.";
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kDeviceFailure = 1;
-constexpr int kBadUsage = 2;
-constexpr auto kKeyboardWait = std::chrono::milliseconds(2000);
-
-class ErrorMessages final : public model::UserMessages {
-public:
-    void ShowMessage(const std::string& text) override { std::cerr << "tavrinctl: " << text << "\n"; }
-};
-
-int Fail(int status, const std::string& message)
-{
-    std::cerr << "tavrinctl: " << message << "\n";
-    return status;
-}
 
 std::string LanguageFile(const std::string& toolFolder)
 {

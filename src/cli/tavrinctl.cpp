@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_results.h"
 #include "cli/doctor.h"
 #include "cli/keyboard_connection.h"
 #include "cli/lighting_command.h"
@@ -28,11 +29,6 @@
 namespace tavrin::cli {
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kDeviceFailure = 1;
-constexpr int kBadUsage = 2;
-constexpr auto kKeyboardWait = std::chrono::milliseconds(2000);
-
 struct Command {
     const char* usage;
     const char* summary;
@@ -49,17 +45,6 @@ const char* const kFooter = "\n"
                             "a socket path, the commands reach the keyboard emulator instead of the keyboard.\n"
                             "Exit status: 0 success, 1 the keyboard failed or is absent, 2 bad usage or a bad "
                             "file.\n";
-
-class ErrorMessages final : public model::UserMessages {
-public:
-    void ShowMessage(const std::string& text) override { std::cerr << "tavrinctl: " << text << "\n"; }
-};
-
-int Fail(int status, const std::string& message)
-{
-    std::cerr << "tavrinctl: " << message << "\n";
-    return status;
-}
 
 std::string ToolFolder()
 {
@@ -333,9 +318,15 @@ int RunShow(const std::vector<std::string>& arguments)
     return kSuccess;
 }
 
-int RunLighting(const std::vector<std::string>& arguments) { return RunLightingCommand(arguments, ToolFolder()); }
+int RunLighting(const std::vector<std::string>& arguments)
+{
+    return RunLightingCommand(arguments, ToolFolder());
+}
 
-int RunColours(const std::vector<std::string>& arguments) { return RunColoursCommand(arguments, ToolFolder()); }
+int RunColours(const std::vector<std::string>& arguments)
+{
+    return RunColoursCommand(arguments, ToolFolder());
+}
 
 struct CommandEntry {
     const char* name;

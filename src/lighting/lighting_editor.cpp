@@ -52,11 +52,19 @@ LightingResult LightingEditor::Change(const ControlOutcome& outcome)
     return result;
 }
 
-LightingResult LightingEditor::SendPerKey(const PerKeyOutcome& outcome)
+LightingResult LightingEditor::SendPerKey(const PerKeyOutcome& outcome, int layout)
 {
     LightingResult result;
     result.device = lighting::SendPerKey(commands_, profile_, outcome);
-    if (!files_.WriteKeyEntries(profile_, selectedLayout_, outcome.entries))
+    if (!files_.WriteKeyEntries(profile_, layout, outcome.entries))
+        result.fileFailure = files_.PathOf(profile_);
+    return result;
+}
+
+LightingResult LightingEditor::SaveLayoutColours()
+{
+    LightingResult result;
+    if (OnProfile() && !files_.WriteLayoutColours(profile_, selectedLayout_, CurrentLayoutColours()))
         result.fileFailure = files_.PathOf(profile_);
     return result;
 }
@@ -65,45 +73,34 @@ LightingResult LightingEditor::Paint(int controlId)
 {
     if (!OnProfile() || state_.mode != kPerKeyMode)
         return {};
-    return SendPerKey(PaintKey(snapshot_.colours, Slot(), controlId, brush_, state_));
+    return SendPerKey(PaintKey(snapshot_.colours, Slot(), controlId, brush_, state_), selectedLayout_);
 }
 
 LightingResult LightingEditor::ChangeBaseColour(Colour colour)
 {
     if (!OnProfile())
         return {};
-    return SendPerKey(SetBaseColour(snapshot_.colours, Slot(), state_, colour));
+    return SendPerKey(SetBaseColour(snapshot_.colours, Slot(), state_, colour), selectedLayout_);
 }
 
 LightingResult LightingEditor::ChangePaintColour(Colour colour)
 {
     state_.paintColour = colour & 0xFFFFFF;
     paintChosen_ = true;
-    LightingResult result;
-    if (OnProfile() && !files_.WriteLayoutColours(profile_, selectedLayout_, CurrentLayoutColours()))
-        result.fileFailure = files_.PathOf(profile_);
-    return result;
+    return SaveLayoutColours();
 }
 
 LightingResult LightingEditor::ChooseBrush(Brush brush)
 {
     brush_ = brush;
-    LightingResult result;
-    if (OnProfile() && !files_.WriteLayoutColours(profile_, selectedLayout_, CurrentLayoutColours()))
-        result.fileFailure = files_.PathOf(profile_);
-    return result;
+    return SaveLayoutColours();
 }
 
 LightingResult LightingEditor::PaintKeys(const std::vector<KeyPaint>& paints, int layout)
 {
     if (!OnProfile() || layout < 0 || layout >= kUserLayoutCount)
         return {};
-    const PerKeyOutcome outcome = lighting::PaintKeys(snapshot_.colours, Slot(), paints);
-    LightingResult result;
-    result.device = lighting::SendPerKey(commands_, profile_, outcome);
-    if (!files_.WriteKeyEntries(profile_, layout, outcome.entries))
-        result.fileFailure = files_.PathOf(profile_);
-    return result;
+    return SendPerKey(lighting::PaintKeys(snapshot_.colours, Slot(), paints), layout);
 }
 
 LightingResult LightingEditor::SelectLayout(int layout)

@@ -66,7 +66,10 @@ public:
 private:
     std::size_t Slot() const { return static_cast<std::size_t>(OnProfile() ? profile_ : 0); }
     LayoutColours CurrentLayoutColours() const { return {brush_, state_.baseColour, state_.paintColour}; }
-    LightingResult SendPerKey(const PerKeyOutcome& outcome);
+    // Sends a per-key change and keeps its entries in user layout `layout`.
+    LightingResult SendPerKey(const PerKeyOutcome& outcome, int layout);
+    // The brush and both colours into the selected layout's file.
+    LightingResult SaveLayoutColours();
 
     device::DeviceCommands& commands_;
     UserColourFile files_;
