@@ -162,7 +162,8 @@ void LightingPanel::Report(const lighting::LightingResult& result)
 {
     if (result.Ok())
         return;
-    host_.messages->Notify(result.Describe() + ". The panel shows what was chosen; the keyboard is read again.");
+    host_.messages->Notify(result.Describe()
+        + (result.device.Failed() ? ". Tavrin reads the keyboard's lighting again to show what it holds." : "."));
     if (result.device.Failed() && host_.reloadLighting)
         host_.reloadLighting();
 }
