@@ -38,6 +38,12 @@ TEST(LightingPreviewTest, TablesCoverEveryKeyAndTheWheel)
     EXPECT_EQ(keys.size(), model::kKeyButtonCount);
     for (const model::KeyButton& key : model::KeyButtonsInOrder())
         EXPECT_TRUE(keys.count(key.controlId)) << "key " << key.controlId << " is on the grid";
+    std::set<int> leds;
+    for (const LitButton& button : LitButtons())
+        if (const auto led = PaintableLedOf(button.controlId))
+            leds.insert(*led);
+    EXPECT_EQ(leds.size(), model::kKeyButtonCount + 1) << "every key and Fn has a light of its own";
+    EXPECT_EQ(leds.count(kGKeyLed), 0u);
     EXPECT_EQ(WheelColour(0), RgbColour(255, 1, 0));
     EXPECT_EQ(WheelColour(63), RgbColour(0, 255, 0));
     EXPECT_EQ(WheelColour(191), RgbColour(255, 0, 0));
