@@ -1,34 +1,19 @@
 // One request and its reply through libTolvex.so to a running tolvex-emu: the software's share of
 // every exchange with the keyboard.
 #include <benchmark/benchmark.h>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 
 #include "device/device_link.h"
 #include "device/device_memory.h"
 #include "device/device_report.h"
 #include "support/attached_link.h"
+#include "support/control_round_trip.h"
 #include "support/emulator_process.h"
 #include "support/tolvex_library.h"
 
 namespace {
 
 using namespace tavrin::device;
-
-std::mutex replyMutex;
-std::condition_variable replyArrived;
-std::uint64_t replies = 0;
-
-int CountReply(const TolvexNotification* notification)
-{
-    if (notification->kind == TOLVEX_NOTIFY_DATA) {
-        std::lock_guard lock(replyMutex);
-        ++replies;
-    }
-    replyArrived.notify_one();
-    return 1;
-}
 
 // Starts the emulator and points the library at it; false (and the benchmark skipped) otherwise.
 bool AttachEmulator(benchmark::State& state, tavrin::testing::EmulatorProcess& emulator)
@@ -62,26 +47,11 @@ void BM_RequestWriteOneAndReply(benchmark::State& state)
         state.SkipWithError("libTolvex.so did not start");
         return;
     }
-    const InterfaceSelector control = tavrin::testing::ControlSelector();
-    std::uint32_t handle = 0;
-    library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
-        TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
-
-    const DeviceReport request = SettingsRead();
-    const auto bytes = ReportBytes(request);
-    const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
-
+    tavrin::testing::ControlRoundTrip roundTrip(library);
     for (auto _ : state) {
-        std::unique_lock lock(replyMutex);
-        const std::uint64_t before = replies;
-        lock.unlock();
-        if (library.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key, nullptr) <= 0) {
-            state.SkipWithError("write refused");
-            break;
-        }
-        lock.lock();
-        if (!replyArrived.wait_for(lock, std::chrono::seconds(1), [&] { return replies > before; })) {
-            state.SkipWithError("no reply");
+        const tavrin::testing::RoundTrip result = roundTrip.Once(std::chrono::seconds(1));
+        if (result != tavrin::testing::RoundTrip::Replied) {
+            state.SkipWithError(result == tavrin::testing::RoundTrip::Refused ? "write refused" : "no reply");
             break;
         }
     }

@@ -23,6 +23,7 @@
 #include "device/device_report.h"
 #include "profiles/profile_data.h"
 #include "profiles/profile_file.h"
+#include "support/control_round_trip.h"
 #include "support/sample_profile.h"
 #include "support/tolvex_library.h"
 
@@ -30,20 +31,6 @@ namespace {
 
 using namespace tavrin;
 using Clock = std::chrono::steady_clock;
-
-std::mutex replyMutex;
-std::condition_variable replyArrived;
-std::uint64_t replies = 0;
-
-int CountReply(const TolvexNotification* notification)
-{
-    if (notification->kind == TOLVEX_NOTIFY_DATA) {
-        std::lock_guard lock(replyMutex);
-        ++replies;
-    }
-    replyArrived.notify_one();
-    return 1;
-}
 
 int WriteSamples(const std::string& samplePath, const std::string& workingPath)
 {
@@ -69,37 +56,17 @@ int MeasureRoundTrips(int count)
     const std::uint32_t countKey = TolvexRequestKey(&control, nullptr, 0, nullptr, 0);
     while (library.RequestGetDeviceCount(&control, nullptr, 0, countKey, nullptr) <= 0 && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::uint32_t handle = 0;
-    library.RequestAsyncRead(&control, CountReply, TOLVEX_TAG_CONTROL,
-        TolvexRequestKey(&control, CountReply, TOLVEX_TAG_CONTROL, nullptr, 0), &handle);
-
-    // A settings read: the request the program sends most, and one that changes nothing.
-    device::DeviceReport request{};
-    request.reportId = device::kReportId;
-    request.command = device::CMD_READ_SETTINGS;
-    request.length = 56;
-    device::ComputeReportChecksum(device::ReportBytes(request));
-    const auto bytes = device::ReportBytes(request);
-    const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, bytes.data(), bytes.size());
-
+    testing::ControlRoundTrip roundTrip(library);
     std::vector<double> micros;
     double first = 0;
     // The first few open the node and warm the caches; they are not counted.
     constexpr int kWarmUp = 10;
     for (int i = 0; i < count + kWarmUp; ++i) {
-        std::unique_lock lock(replyMutex);
-        const std::uint64_t before = replies;
-        lock.unlock();
         const auto start = Clock::now();
-        if (library.RequestWriteOne(&control, nullptr, 0, bytes.data(), 64, key, nullptr) <= 0) {
-            std::fprintf(stderr, "tavrin-vm-tool: the write was refused\n");
-            library.End();
-            return 1;
-        }
-        lock.lock();
-        if (!replyArrived.wait_for(lock, std::chrono::seconds(2), [&] { return replies > before; })) {
-            std::fprintf(stderr, "tavrin-vm-tool: no reply\n");
-            lock.unlock();
+        const testing::RoundTrip result = roundTrip.Once(std::chrono::seconds(2));
+        if (result != testing::RoundTrip::Replied) {
+            std::fprintf(stderr, "tavrin-vm-tool: %s\n",
+                result == testing::RoundTrip::Refused ? "the write was refused" : "no reply");
             library.End();
             return 1;
         }
