@@ -11,27 +11,10 @@ shot=$2
 pictures=${3:-}
 app_id=org.tavrin.Tavrin
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$work/tavrin.log" ] && sed 's/^/  tavrin: /' "$work/tavrin.log" >&2
-  exit 1
-}
-# Waits up to about 20 s for a command to succeed: a busy machine starts a Qt program slowly.
-wait_for() {
-  for _ in $(seq 400); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# A busy machine starts a Qt program slowly.
+wait_seconds=20
+# shellcheck source=../support/harness.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/harness.sh"
 
 stage="$work/stage"
 cmake --install "$build" --prefix "$stage" >/dev/null

@@ -2,29 +2,8 @@
 # on exit, waiting and failing, pictures, a display of our own with trayer as its tray host, the
 # keyboard emulator, and the real program started with "/Start" and followed to the tray.
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAILED: $*" >&2
-  [ -f "$work/tavrin.log" ] && sed 's/^/  tavrin: /' "$work/tavrin.log" >&2
-  exit 1
-}
-
-# Waits up to about five seconds for a command to succeed.
-wait_for() {
-  for _ in $(seq 100); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# shellcheck source=../support/harness.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/harness.sh"
 
 # picture NAME [WINDOW-ID | X,Y,WIDTH,HEIGHT]
 picture() {

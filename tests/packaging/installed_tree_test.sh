@@ -7,29 +7,10 @@
 # offscreen, which lays its window out from the installed skin and ends on "/Kill".
 
 app_id=org.tavrin.Tavrin
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAILED: $*" >&2
-  for log in "$work"/*.log; do [ -f "$log" ] && sed "s|^|  $(basename "$log"): |" "$log" >&2; done
-  exit 1
-}
-
-# Waits up to about 20 s for a command to succeed: a busy machine starts a Qt program slowly.
-wait_for() {
-  for _ in $(seq 400); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# A busy machine starts a Qt program slowly.
+wait_seconds=20
+# shellcheck source=../support/harness.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/harness.sh"
 
 echo "== files in $prefix"
 for file in "$prefix/bin/tavrin" "$prefix/bin/tavrinctl" "$prefix/bin/tolvex-emu" \
