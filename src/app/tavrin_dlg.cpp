@@ -152,6 +152,8 @@ bool CTavrinDlg::EnsureLaidOut()
     lightingHost.reloadLighting = [this] { StartOneShot(kTimerLightingReload); };
     lightingPanel_ = std::make_unique<LightingPanel>(std::move(lightingHost), this);
     ShowState();
+    if (lightingStale_ && keyboard_->Presence() && keyboard_->Presence()->LastPresence() != 0)
+        ReloadLighting(true);
     Trace("laid out");
     return true;
 }

@@ -227,6 +227,8 @@ private:
     QPointer<CTavrin_DlgComposite> keyEditor_;
     std::unique_ptr<lighting::LightingEditor> lighting_;
     std::unique_ptr<LightingPanel> lightingPanel_;
+    bool lightingStale_ = true;        // the keyboard's lighting is to be read when the panel comes
+    bool lightingMarksStale_ = false;  // and the per-key marks rebuilt (a keyboard arrived meanwhile)
     QMenu profileMenu_;
     QMenu windowMenu_;
     QEventLoop loop_;

@@ -137,6 +137,17 @@ void CTavrinDlg::OnProfileReload()
 
 void CTavrinDlg::ReloadLighting(bool withKeyColours, bool rebuildMarks)
 {
+    // Only the panel shows the lighting: while the window is hidden in the tray the keyboard is not
+    // read for it, and the window reads it whole when it is laid out.
+    if (!lightingPanel_) {
+        lightingStale_ = true;
+        lightingMarksStale_ = lightingMarksStale_ || rebuildMarks;
+        return;
+    }
+    withKeyColours = withKeyColours || lightingStale_;
+    rebuildMarks = rebuildMarks || lightingMarksStale_;
+    lightingStale_ = false;
+    lightingMarksStale_ = false;
     const lighting::LightingResult result = lighting_->Load(withKeyColours, keyboard_->Active().Value());
     if (!result.Ok())
         Trace(("lighting not read: " + result.Describe()).c_str());
