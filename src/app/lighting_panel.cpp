@@ -17,6 +17,7 @@
 #include "ui/picture_static.h"
 #include "ui/png_button.h"
 #include "ui/skin_color_button.h"
+#include "ui/skin_pictures.h"
 #include "ui/skin_slider.h"
 
 namespace tavrin::app {
@@ -116,12 +117,10 @@ void LightingPanel::Connect()
     // "Other" in every colour button asks through the window's seam.
     for (ui::CSkinColorBtn* button : {l.hx.colour, l.fy.colour, l.paintColour, l.baseColour, l.ambientColour})
         button->SetOtherColourPicker([this](const QColor& initial, QWidget*) -> std::optional<QColor> {
-            const auto chosen = host_.messages->ChooseColour(static_cast<std::uint32_t>(initial.red())
-                | static_cast<std::uint32_t>(initial.green()) << 8 | static_cast<std::uint32_t>(initial.blue()) << 16);
+            const auto chosen = host_.messages->ChooseColour(ui::ValueOfColour(initial));
             if (!chosen)
                 return std::nullopt;
-            return QColor(static_cast<int>(*chosen & 0xFF), static_cast<int>(*chosen >> 8 & 0xFF),
-                static_cast<int>(*chosen >> 16 & 0xFF));
+            return ui::ColourOfValue(*chosen);
         });
 
     // Painting follows a press across the keys.

@@ -75,10 +75,13 @@ bool CTavrinDlg::OnInitDialog()
     }
     // From here on the keyboard's messages may come from any thread.
     keyboard_->RouteMessagesTo(threadMessages_);
+    // The documents folder is read from the user's settings once: the profiles, the lighting's
+    // files and the paths all live in it.
+    const std::string documents = platform::DocumentsFolder();
     profiles_ = std::make_unique<profiles::ProfileManager>(
-        *keyboard_, app_.Working(), platform::DocumentsFolder(), app_.Texts(), threadMessages_);
-    lighting_ = std::make_unique<lighting::LightingEditor>(keyboard_->Commands(),
-        lighting::UserColourPrefix(platform::DocumentsFolder()), lighting::PanelFile(platform::DocumentsFolder()));
+        *keyboard_, app_.Working(), documents, app_.Texts(), threadMessages_);
+    lighting_ = std::make_unique<lighting::LightingEditor>(
+        keyboard_->Commands(), lighting::UserColourPrefix(documents), lighting::PanelFile(documents));
     StartFollowingKeyboard();
     // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
@@ -95,7 +98,7 @@ bool CTavrinDlg::OnInitDialog()
     });
     // The window's looks wait until it is first shown: a start at login goes to the tray without
     // them. The paths that need the skin and the documents folder, the window tag, the key events.
-    CompletePathTable(app_.Paths(), platform::DocumentsFolder());
+    CompletePathTable(app_.Paths(), documents);
     const int events
         = keyEvents_.Create(platform::SessionEventPrefix(kKeyEventPrefix, options_.runtimeFolder), kKeyEventCount);
     if (events < kKeyEventCount)

@@ -7,6 +7,7 @@
 #include "cli/command_results.h"
 #include "cli/keyboard_connection.h"
 #include "cli/lighting_options.h"
+#include "cli/profile_listing.h"
 #include "lighting/lighting_editor.h"
 #include "model/language_texts.h"
 #include "platform/atomic_file.h"
@@ -55,24 +56,6 @@ std::string AmbientName(const std::string& toolFolder, int choice)
     return platform::GetPrivateProfileString("LED", std::to_string(choice), "", LanguageFile(toolFolder));
 }
 
-std::string JsonText(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (c < 0x20) {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\u00";
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
-            continue;
-        }
-        out += static_cast<char>(c);
-    }
-    return out + "\"";
-}
-
 void PrintLighting(
     const lighting::LightingEditor& editor, const EffectNames& names, const std::string& toolFolder, bool json)
 {
@@ -82,19 +65,20 @@ void PrintLighting(
     const int speed = lighting::SpeedPosition(s.speed);
     if (json) {
         std::cout << "{\"profile\": " << editor.Profile() + 1 << ", \"effect\": {\"number\": " << s.mode
-                  << ", \"name\": " << JsonText(effectName) << "}, \"brightness\": " << s.brightness
-                  << ", \"speed\": " << speed << ", \"direction\": " << JsonText(DirectionWord(s.mode, s.direction))
-                  << ", \"colour\": " << JsonText(HexColour(s.effectColour))
+                  << ", \"name\": " << JsonString(effectName) << "}, \"brightness\": " << s.brightness
+                  << ", \"speed\": " << speed << ", \"direction\": " << JsonString(DirectionWord(s.mode, s.direction))
+                  << ", \"colour\": " << JsonString(HexColour(s.effectColour))
                   << ", \"colourful\": " << (s.colourful ? "true" : "false")
-                  << ", \"presetColour\": " << JsonText(kPresetColourNames[static_cast<std::size_t>(s.fixedColour)])
+                  << ", \"presetColour\": " << JsonString(kPresetColourNames[static_cast<std::size_t>(s.fixedColour)])
                   << ", \"reportRate\": " << ReportRateHertz(s.reportRate)
                   << ", \"ambient\": {\"choice\": " << s.ambientChoice
-                  << ", \"name\": " << JsonText(AmbientName(toolFolder, s.ambientChoice))
-                  << ", \"colour\": " << JsonText(HexColour(s.ambientColour)) << "}, \"effects\": [";
+                  << ", \"name\": " << JsonString(AmbientName(toolFolder, s.ambientChoice))
+                  << ", \"colour\": " << JsonString(HexColour(s.ambientColour)) << "}, \"effects\": [";
         for (int position = 0; position < editor.Modes().Count(); ++position) {
             const int mode = editor.Modes().ModeAt(position);
             std::cout << (position ? ", " : "") << "{\"number\": " << mode << ", \"name\": "
-                      << JsonText(mode <= lighting::kLastMode ? names[static_cast<std::size_t>(mode - 1)] : "") << "}";
+                      << JsonString(mode <= lighting::kLastMode ? names[static_cast<std::size_t>(mode - 1)] : "")
+                      << "}";
         }
         std::cout << "]}\n";
         return;

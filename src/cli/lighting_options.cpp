@@ -5,6 +5,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "cli/profile_listing.h"
 #include "lighting/key_colours.h"
 #include "model/key_table.h"
 
@@ -264,7 +265,7 @@ std::string KeyColourName(int controlId)
     const std::optional<model::KeyCode> code = model::KeyCodeOfButton(controlId);
     if (!code)
         return {};
-    return std::string(model::KeyTableRow(model::IndexFromCode(*code)).englishName);
+    return KeyName(*code);
 }
 
 std::optional<std::vector<KeyColourLine>> ParseKeyColourLines(const std::string& text, std::string& error)

@@ -23,6 +23,8 @@ std::string Hex3(unsigned value)
     return text;
 }
 
+}  // namespace
+
 std::string KeyName(model::KeyCode code)
 {
     const model::KeyIndex index = model::IndexFromCode(code);
@@ -30,6 +32,8 @@ std::string KeyName(model::KeyCode code)
         return std::string(model::KeyTableRow(index).englishName);
     return "key " + Hex3(code);
 }
+
+namespace {
 
 // The key a record belongs to: a key of the table, or a G key of one of the two banks.
 std::string RecordName(std::size_t record)
@@ -126,6 +130,8 @@ std::string Describe(const profiles::ProfileData& data, std::size_t record, cons
     }
 }
 
+}  // namespace
+
 std::string JsonString(std::string_view text)
 {
     std::string out = "\"";
@@ -158,6 +164,8 @@ std::string JsonString(std::string_view text)
     }
     return out + "\"";
 }
+
+namespace {
 
 std::vector<std::size_t> AssignedRecords(const profiles::ProfileData& data, int profile)
 {

@@ -4,7 +4,9 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
+#include "model/key_table.h"
 #include "model/language_texts.h"
 #include "profiles/profile_data.h"
 
@@ -18,5 +20,10 @@ void WriteProfileDataAsJson(std::ostream& out, const profiles::ProfileData& data
 // The same, whole.
 std::string ListProfileData(const profiles::ProfileData& data, const model::LanguageTexts& texts);
 std::string ProfileDataAsJson(const profiles::ProfileData& data, const model::LanguageTexts& texts);
+
+// A key's English name from the key table, "key 0XX" for a code without one.
+std::string KeyName(model::KeyCode code);
+// `text` as a JSON string, quotes included.
+std::string JsonString(std::string_view text);
 
 }  // namespace tavrin::cli

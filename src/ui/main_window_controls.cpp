@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lighting/lighting_modes.h"
 #include "model/key_table.h"
 
 namespace tavrin::ui {
@@ -155,11 +156,7 @@ const MainControl* FindMainControl(int id)
 
 std::string DirectionLayoutSuffix(int mode)
 {
-    if (mode >= 1 && mode <= 3)
-        return "2";
-    if (mode == 12)
-        return "3";
-    return "";
+    return lighting::DirectionPicturesOf(mode).layoutSuffix;
 }
 
 }  // namespace tavrin::ui

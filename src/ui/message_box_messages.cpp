@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "ui/skin_pictures.h"
+
 namespace tavrin::ui {
 
 QWidget* MessageBoxMessages::Over() const
@@ -60,11 +62,10 @@ std::optional<std::string> MessageBoxMessages::ChooseFileToOpen(const model::Fil
 
 std::optional<std::uint32_t> MessageBoxMessages::ChooseColour(std::uint32_t initial)
 {
-    const QColor chosen = QColorDialog::getColor(QColor(initial & 0xFF, initial >> 8 & 0xFF, initial >> 16 & 0xFF), Over());
+    const QColor chosen = QColorDialog::getColor(ColourOfValue(initial), Over());
     if (!chosen.isValid())
         return std::nullopt;
-    return static_cast<std::uint32_t>(chosen.red()) | static_cast<std::uint32_t>(chosen.green()) << 8
-        | static_cast<std::uint32_t>(chosen.blue()) << 16;
+    return ValueOfColour(chosen);
 }
 
 std::optional<std::string> MessageBoxMessages::ChooseFileToSave(const model::FileChoice& choice)
