@@ -42,6 +42,8 @@ std::string DeviceResultText(int result)
         return "the keyboard refused the address or length";
     case kDeviceBadBank:
         return "no such key map";
+    case kDeviceBusy:
+        return "the keyboard is busy with another program";
     default:
         return "device result " + std::to_string(result);
     }

@@ -11,6 +11,8 @@ void DeviceLink::OnControlReport(std::uint32_t length, const std::uint8_t* data)
 {
     {
         std::lock_guard lock(slot_.mutex);
+        if (slot_.owed == 0 && !owner_.HeldHere())
+            return;  // another program's answer
         if (slot_.owed == 0) {
             ++slot_.surplus;  // nothing was asked: dropped, and counted
         } else {
@@ -86,7 +88,10 @@ bool DeviceLink::RepliesCameInTurn(const ReplyCount& before)
 {
     ReplyCount now = CountReplies();
     if (now.surplus == before.surplus && LateAnswerMayCome()) {
-        std::lock_guard transaction(transaction_);
+        // Held, so that the answer waited for is told apart from other programs' answers.
+        KeyboardBracket keyboard(owner_);
+        if (!keyboard.Held())
+            return false;
         {
             std::lock_guard lock(slot_.mutex);
             slot_.replyEvent.Reset();
@@ -111,11 +116,12 @@ int DeviceLink::ExchangeReport(
     std::memcpy(frame, request.data(), std::min(request.size(), kReportSize));
     const std::uint32_t key = TolvexRequestKey(&control, nullptr, 0, frame, kReportSize);
 
-    std::unique_lock transaction(transaction_, std::try_to_lock);
-    if (!transaction.owns_lock()) {
+    if (!owner_.TryAcquire()) {
         timer_.Sleep(kSlotBackOff);
-        transaction.lock();
+        if (!owner_.Acquire(kKeyboardOwnerWait))
+            return kDeviceBusy;
     }
+    const KeyboardBracket keyboard(owner_, std::adopt_lock);
 
     for (int attempt = 1;; ++attempt) {
         if (!DiscardLateReplies())

@@ -9,6 +9,7 @@
 
 #include "device/device_report.h"
 #include "device/device_service.h"
+#include "device/keyboard_owner.h"
 #include "device/transaction_timer.h"
 
 namespace tavrin::device {
@@ -59,8 +60,10 @@ public:
     // Sends one request (cut or zero-filled to 64 bytes; its checksum already filled in) and waits
     // for the reply. Results: 1 a reply with the request's command byte arrived (its status may
     // still be an error after the third attempt), 0 no keyboard or the wait failed, -1 the library
-    // refused to send, -2 no usable reply after three attempts. One transaction runs at a time;
-    // one that finds the slot taken backs off 301 ms and then waits its turn. Before a request is
+    // refused to send, -2 no usable reply after three attempts, kDeviceBusy when another thread or
+    // program kept the keyboard too long. One transaction runs at a time, and none inside another
+    // thread's or program's sequence (see Owner); one that finds the keyboard taken backs off
+    // 301 ms and then waits its turn. Before a request is
     // written, answers still owed to earlier attempts are let in and discarded, waiting at most one
     // reply window for each.
     int ExchangeReport(
@@ -68,7 +71,9 @@ public:
 
     // The reply path of the library's callback: copies a control report into the waiting slot when
     // it answers the request in flight; a late answer to an earlier attempt, or a report while
-    // nothing is owed, is dropped.
+    // nothing is owed, is dropped. Every program with the keyboard open sees every reply: one that
+    // comes while nothing is owed and nobody here holds the keyboard answered another program and
+    // is not counted at all.
     void OnControlReport(std::uint32_t length, const std::uint8_t* data);
 
     // Without an echo of the request in the reply, an answer given up for lost that comes after all
@@ -82,6 +87,8 @@ public:
 
     DeviceService& Service() { return service_; }
     TransactionTimer& Timer() { return timer_; }
+    // Who holds the keyboard: a sequence that belongs together holds it with a KeyboardBracket.
+    KeyboardOwner& Owner() { return owner_; }
 
 private:
     // Lets in the answers owed to earlier attempts; false when a wait failed.
@@ -92,7 +99,7 @@ private:
 
     DeviceService& service_;
     TransactionTimer& timer_;
-    std::mutex transaction_;  // held for a whole transaction: one at a time
+    KeyboardOwner owner_;  // held for every transaction, and by sequences for their whole length
     ReplySlot slot_;
 };
 

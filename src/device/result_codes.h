@@ -10,5 +10,6 @@ inline constexpr int kDeviceNoReply = -2;        // no usable reply after three 
 inline constexpr int kDeviceStatusError = -102;  // the reply's status was 0xFF
 inline constexpr int kDeviceStatusRange = -103;  // the reply's status was 0xFE
 inline constexpr int kDeviceBadBank = -201;      // key map bank out of range
+inline constexpr int kDeviceBusy = -301;         // another thread or program kept the keyboard too long
 
 }  // namespace tavrin::device

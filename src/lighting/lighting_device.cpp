@@ -32,6 +32,9 @@ LightingFailure SendWrites(device::DeviceCommands& commands, int profile, const 
     return {};
 }
 
+// What a sequence gives when the keyboard could not be had for it.
+const LightingFailure kBusy{device::kDeviceBusy, "any request"};
+
 }  // namespace
 
 std::string LightingFailure::Describe() const
@@ -44,6 +47,9 @@ std::string LightingFailure::Describe() const
 LightingFailure SendSequences(
     device::DeviceCommands& commands, int profile, const std::vector<WriteSequence>& sequences)
 {
+    device::KeyboardBracket keyboard(commands.Link().Owner());
+    if (!keyboard.Held())
+        return kBusy;
     for (const WriteSequence& sequence : sequences) {
         const LightingFailure failure = sequence.bracketed
             ? Bracketed(commands, [&] { return SendWrites(commands, profile, sequence.writes); })
@@ -56,6 +62,9 @@ LightingFailure SendSequences(
 
 LightingFailure SendPerKey(device::DeviceCommands& commands, int profile, const PerKeyOutcome& outcome)
 {
+    device::KeyboardBracket keyboard(commands.Link().Owner());
+    if (!keyboard.Held())
+        return kBusy;
     if (!outcome.colourWrites.empty()) {
         const LightingFailure failure = Bracketed(commands, [&]() -> LightingFailure {
             for (const ColourWrite& write : outcome.colourWrites) {
@@ -75,6 +84,9 @@ LightingFailure SendPerKey(device::DeviceCommands& commands, int profile, const 
 
 LightingFailure ReadLighting(device::DeviceCommands& commands, bool withKeyColours, LightingSnapshot& snapshot)
 {
+    device::KeyboardBracket keyboard(commands.Link().Owner());
+    if (!keyboard.Held())
+        return kBusy;
     snapshot.modes.fill(0);
     std::array<std::uint8_t, device::kDeviceInfoSize> identity{};
     if (const int result = commands.ReadDeviceInfo(identity); result != kDeviceOk)

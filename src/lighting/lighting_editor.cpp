@@ -1,5 +1,7 @@
 #include "lighting/lighting_editor.h"
 
+#include <optional>
+
 namespace tavrin::lighting {
 
 std::string LightingResult::Describe() const
@@ -9,6 +11,19 @@ std::string LightingResult::Describe() const
         text += (text.empty() ? "" : "; ") + std::string("the colour layout file ") + fileFailure
             + " could not be written";
     return text;
+}
+
+std::string SupersedingKey(int profile, const std::vector<WriteSequence>& sequences)
+{
+    if (sequences.empty())
+        return {};
+    std::string key = "settings " + std::to_string(profile);
+    for (const WriteSequence& sequence : sequences) {
+        key += sequence.bracketed ? " [" : " (";
+        for (const SettingsWrite& write : sequence.writes)
+            key += " " + std::to_string(write.field) + ":" + std::to_string(write.bytes.size());
+    }
+    return key;
 }
 
 LightingEditor::LightingEditor(device::DeviceCommands& commands, std::string userColourPrefix, std::string panelFile)
@@ -21,14 +36,25 @@ LightingEditor::LightingEditor(device::DeviceCommands& commands, std::string use
 LightingResult LightingEditor::Load(bool withKeyColours, int profile)
 {
     LightingResult result;
-    result.device = ReadLighting(commands_, withKeyColours, snapshot_);
-    modes_.Rebuild(snapshot_.modes);
-    profile_ = profile;
     // A part that could not be read keeps what was read before.
+    LightingSnapshot snapshot = snapshot_;
+    result.device = ReadLighting(commands_, withKeyColours, snapshot);
+    TakeSnapshot(std::move(snapshot), profile);
+    return result;
+}
+
+void LightingEditor::TakeSnapshot(LightingSnapshot snapshot, int profile)
+{
+    snapshot_ = std::move(snapshot);
+    modes_.Rebuild(snapshot_.modes);
     SetProfile(profile);
     if (!panelFile_.empty())
         panelOpen_ = ReadPanelOpen(panelFile_);
-    return result;
+}
+
+LightingFailure LightingEditor::Send(LightingTraffic::Send send, const std::string& key)
+{
+    return traffic_ ? traffic_->Run(std::move(send), key) : send(commands_);
 }
 
 void LightingEditor::SetProfile(int profile)
@@ -47,15 +73,18 @@ LightingResult LightingEditor::Change(const ControlOutcome& outcome)
 {
     state_ = outcome.state;
     LightingResult result;
-    if (OnProfile())
-        result.device = SendSequences(commands_, profile_, outcome.sequences);
+    if (OnProfile() && !outcome.sequences.empty())
+        result.device
+            = Send([profile = profile_, sequences = outcome.sequences](
+                       device::DeviceCommands& commands) { return SendSequences(commands, profile, sequences); },
+                SupersedingKey(profile_, outcome.sequences));
     return result;
 }
 
 LightingResult LightingEditor::SendPerKey(const PerKeyOutcome& outcome, int layout)
 {
     LightingResult result;
-    result.device = lighting::SendPerKey(commands_, profile_, outcome);
+    result.device = SendPerKeyOutcome(outcome);
     if (!files_.WriteKeyEntries(profile_, layout, outcome.entries))
         result.fileFailure = files_.PathOf(profile_);
     return result;
@@ -116,8 +145,8 @@ LightingResult LightingEditor::SelectLayout(int layout)
     state_.baseColour = colours.base;
     state_.paintColour = colours.paint;
     paintChosen_ = true;
-    result.device = lighting::SendPerKey(
-        commands_, profile_, TakeLayout(snapshot_.colours, Slot(), files_.ReadLayoutEntries(profile_, layout)));
+    result.device
+        = SendPerKeyOutcome(TakeLayout(snapshot_.colours, Slot(), files_.ReadLayoutEntries(profile_, layout)));
     return result;
 }
 
@@ -143,22 +172,31 @@ LightingResult LightingEditor::RestoreDefaults()
     if (!OnProfile())
         return result;
     const ControlOutcome defaults = RestoreLightingDefaults(state_);
-    // The effect choice first, then the default colours, then the record written whole.
-    result.device = SendSequences(commands_, profile_, {defaults.sequences.front()});
     const Colour paint = state_.paintColour;
     state_ = defaults.state;
     state_.paintColour = paint;
-    if (result.device.Failed())
-        return result;
+    std::optional<PerKeyOutcome> colours;
     if (modes_.Offers(kPerKeyMode)) {
-        LightingState colours = state_;
-        result.device
-            = lighting::SendPerKey(commands_, profile_, RestoreKeyColourDefaults(snapshot_.colours, Slot(), colours));
-        if (result.device.Failed())
-            return result;
+        LightingState coloured = state_;
+        colours = RestoreKeyColourDefaults(snapshot_.colours, Slot(), coloured);
     }
-    result.device = SendSequences(commands_, profile_, {defaults.sequences.back()});
+    // The effect choice first, then the default colours, then the record written whole; the first
+    // failure stops the rest.
+    result.device = Send([profile = profile_, defaults, colours](device::DeviceCommands& commands) {
+        LightingFailure failure = SendSequences(commands, profile, {defaults.sequences.front()});
+        if (!failure.Failed() && colours)
+            failure = lighting::SendPerKey(commands, profile, *colours);
+        if (!failure.Failed())
+            failure = SendSequences(commands, profile, {defaults.sequences.back()});
+        return failure;
+    });
     return result;
+}
+
+LightingFailure LightingEditor::SendPerKeyOutcome(const PerKeyOutcome& outcome)
+{
+    return Send([profile = profile_, outcome](
+                    device::DeviceCommands& commands) { return lighting::SendPerKey(commands, profile, outcome); });
 }
 
 void LightingEditor::RebuildMarks()

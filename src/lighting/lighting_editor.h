@@ -3,6 +3,7 @@
 // layout, each change sent to the keyboard and kept in the user's files at once.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,30 @@ struct LightingResult {
     std::string Describe() const;
 };
 
+// Where the editor's keyboard traffic runs. Without one it runs at once on the caller's thread and
+// a failure comes back from the call (tavrinctl). The window hands it to its keyboard worker and hears
+// of a failure later; traffic given a key may then be replaced by newer traffic of the same key that
+// writes the same fields, before it has run.
+class LightingTraffic {
+public:
+    using Send = std::function<LightingFailure(device::DeviceCommands&)>;
+    virtual ~LightingTraffic() = default;
+    // The failure when `send` ran at once; nothing when it was queued.
+    virtual LightingFailure Run(Send send, const std::string& key) = 0;
+};
+
+// The key under which a control change's writes may replace an earlier change's: the same profile
+// and the same fields in the same sequences, so that the newer change writes everything the older
+// one would have. Empty when there is nothing to write.
+std::string SupersedingKey(int profile, const std::vector<WriteSequence>& sequences);
+
 class LightingEditor {
 public:
     // `userColourPrefix` + profile + ".userd" are the layout files; `panelFile` remembers the panel.
     LightingEditor(device::DeviceCommands& commands, std::string userColourPrefix, std::string panelFile);
+
+    // From now on the keyboard traffic of every change goes through `traffic` (kept by the caller).
+    void SendTrafficThrough(LightingTraffic* traffic) { traffic_ = traffic; }
 
     // Reads the keyboard's lighting (with or without the per-key colours) and takes the record of
     // `profile`, the profile the keyboard runs (3: the default profile, nothing to edit). The
@@ -33,6 +54,10 @@ public:
     LightingResult Load(bool withKeyColours, int profile);
     // Takes another profile's record from what was read last.
     void SetProfile(int profile);
+    // Load in two halves, for a window that reads on another thread: what a read starts from (a
+    // part that fails keeps it), and the snapshot read, taken as Load takes it.
+    const LightingSnapshot& Snapshot() const { return snapshot_; }
+    void TakeSnapshot(LightingSnapshot snapshot, int profile);
 
     const LightingState& State() const { return state_; }
     const ModeTable& Modes() const { return modes_; }
@@ -66,12 +91,15 @@ public:
 private:
     std::size_t Slot() const { return static_cast<std::size_t>(OnProfile() ? profile_ : 0); }
     LayoutColours CurrentLayoutColours() const { return {brush_, state_.baseColour, state_.paintColour}; }
+    LightingFailure Send(LightingTraffic::Send send, const std::string& key = {});
+    LightingFailure SendPerKeyOutcome(const PerKeyOutcome& outcome);
     // Sends a per-key change and keeps its entries in user layout `layout`.
     LightingResult SendPerKey(const PerKeyOutcome& outcome, int layout);
     // The brush and both colours into the selected layout's file.
     LightingResult SaveLayoutColours();
 
     device::DeviceCommands& commands_;
+    LightingTraffic* traffic_ = nullptr;
     UserColourFile files_;
     std::string panelFile_;
     LightingSnapshot snapshot_;

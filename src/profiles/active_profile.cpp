@@ -35,6 +35,9 @@ int ActiveProfile::ReadRecords(SettingsMirror& records)
 
 int ActiveProfile::ReadActiveProfile()
 {
+    KeyboardBracket keyboard(commands_.Link().Owner());
+    if (!keyboard.Held())
+        return kUnknownProfile;
     const ReplyCount before = commands_.Link().CountReplies();
     std::array<std::uint8_t, kDeviceInfoSize> info{};
     if (commands_.ReadDeviceInfo(info) != kDeviceOk)
@@ -59,6 +62,9 @@ int ActiveProfile::WriteActiveProfile(int profile)
 {
     if (profile < 0)
         return kDeviceBadBank;
+    KeyboardBracket keyboard(commands_.Link().Owner());
+    if (!keyboard.Held())
+        return kDeviceBusy;
     SettingsMirror records{};
     const int prepared = ReadRecords(records);
     if (prepared == kDeviceOk) {

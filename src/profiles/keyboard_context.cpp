@@ -1,11 +1,14 @@
 #include "profiles/keyboard_context.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 #include "device/device_identity.h"
 #include "device/result_codes.h"
+#include "platform/keyboard_lock_file.h"
 #include "platform/tolvex_binding.h"
+#include "platform/user_folders.h"
 
 namespace tavrin::profiles {
 
@@ -13,7 +16,7 @@ KeyboardContext::KeyboardContext(std::unique_ptr<device::DeviceService> service,
     std::unique_ptr<device::TransactionTimer> timer, model::UserMessages& messages)
     : session_(std::make_unique<device::DeviceSession>(std::move(service), std::move(timer)))
     , active_(session_->Commands())
-    , download_(session_->Commands(), active_, defaults_, relay_)
+    , download_(session_->Commands(), active_, defaults_)
     , transfer_(session_->Commands(), active_, defaults_, download_, relay_)
 {
     relay_.target = &messages;
@@ -33,9 +36,18 @@ std::unique_ptr<KeyboardContext> KeyboardContext::Bind(
 {
     platform::TolvexBinding binding = platform::BindTolvexLibrary(libraryFolder);
     switch (binding.result) {
-    case platform::BindResult::Bound:
-        return std::make_unique<KeyboardContext>(
+    case platform::BindResult::Bound: {
+        auto context = std::make_unique<KeyboardContext>(
             std::move(binding.service), std::make_unique<device::SystemTimer>(), messages);
+        // Without a private runtime folder there is no safe place for the lock: then only this
+        // program's own threads are kept apart.
+        const char* emulator = std::getenv("TOLVEX_EMULATOR");
+        if (const std::optional<std::string> lock
+            = platform::KeyboardLockPath(platform::RuntimeFolder(), emulator ? emulator : ""))
+            context->Session().Link().Owner().ShareWithOtherPrograms(
+                std::make_unique<platform::KeyboardLockFile>(*lock));
+        return context;
+    }
     case platform::BindResult::MissingLibrary:
         failure = "cannot load " + binding.detail;
         break;
@@ -93,6 +105,11 @@ std::string ArrivalState::Describe() const
 ArrivalState KeyboardContext::ReadArrival()
 {
     ArrivalState state;
+    device::KeyboardBracket keyboard(session_->Link().Owner());
+    if (!keyboard.Held()) {
+        state.identity = state.defaultMap = device::kDeviceBusy;
+        return state;
+    }
     const device::ReplyCount before = session_->Link().CountReplies();
     IdentityBlock identity{};
     state.identity = Commands().ReadDeviceInfo(identity);

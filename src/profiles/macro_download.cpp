@@ -21,6 +21,8 @@ std::string DescribeDownload(const DownloadResult& result)
         return "memory was lacking";
     case DownloadStep::MacroSpace:
         return "the macros do not fit the keyboard's memory";
+    case DownloadStep::Busy:
+        return "another program kept the keyboard busy, so nothing was written";
     case DownloadStep::ActiveProfile:
         return "reading the active profile failed";
     case DownloadStep::DefaultMode:
@@ -50,8 +52,9 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(ProfileData& working, Profil
         std::scoped_lock locks(working.lock, applied.lock);
         const MacroBlockSizes sizes = ComputeMacroBlockSizes(applied.macros);
         if (sizes.withoutNames > capacity_.load()) {
-            messages_.ShowMessage(kMacroSpaceExceeded);
-            return FailedDownload(DownloadStep::MacroSpace);
+            DownloadResult refused = FailedDownload(DownloadStep::MacroSpace);
+            refused.messages.emplace_back(kMacroSpaceExceeded);
+            return refused;
         }
         withNames = sizes.withNames <= capacity_.load();
         block = EncodeMacroBlock(applied.macros, withNames, withNames ? sizes.withNames : sizes.withoutNames);
@@ -69,6 +72,9 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(ProfileData& working, Profil
             return FailedDownload(DownloadStep::DefaultMode);
         return std::nullopt;
     };
+    device::KeyboardBracket keyboard(commands_.Link().Owner());
+    if (!keyboard.Held())
+        return FailedDownload(DownloadStep::Busy, device::kDeviceBusy);
     if (!allProfiles)
         if (auto refused = checkProfile(activeProfile_.ReadActiveProfile()))
             return *refused;
@@ -101,12 +107,15 @@ DownloadResult MacroDownload::DownloadKeysAndMacros(ProfileData& working, Profil
         result = FailedDownload(DownloadStep::OutOfTurn);
     result.keyboardChanged = opened;
     if (!withNames && macrosWritten)
-        messages_.ShowMessage(kMacroNamesDropped);
+        result.messages.emplace_back(kMacroNamesDropped);
     return result;
 }
 
 std::optional<MacroList> MacroDownload::ReadMacroBlock(std::u16string_view namePrefix)
 {
+    device::KeyboardBracket keyboard(commands_.Link().Owner());
+    if (!keyboard.Held())
+        return std::nullopt;
     std::vector<std::uint8_t> header(kMacroBlockHeaderSize);
     if (commands_.ReadMacroArea(header) != device::kDeviceOk)
         return std::nullopt;

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/device_commands.h"
 #include "device/result_codes.h"
 #include "model/key_assignment.h"
 #include "model/macro_block.h"
-#include "model/user_messages.h"
 #include "profiles/active_profile.h"
 
 namespace tavrin::profiles {
@@ -30,6 +30,7 @@ enum class DownloadStep {
     NoData,         // the working copy has no key area
     Memory,         // memory for the snapshot or the block was lacking
     MacroSpace,     // the macros do not fit the keyboard's memory even without names
+    Busy,           // another thread or program kept the keyboard too long: nothing was sent
     ActiveProfile,  // the active profile could not be read
     DefaultMode,    // the keyboard runs its default mode: there is no profile to write
     Begin,
@@ -44,6 +45,9 @@ struct DownloadResult {
     int device = device::kDeviceOk;  // what the failing command returned
     int profile = -1;                // the key map that failed to be written
     bool keyboardChanged = false;    // the bracket was opened: what the keyboard holds may have changed
+    // Messages for the user, shown by the caller once the keyboard and the profile data are let go:
+    // nobody may wait for a person while holding them.
+    std::vector<std::string> messages;
     bool Succeeded() const { return failedStep == DownloadStep::None; }
 };
 
@@ -61,12 +65,10 @@ std::string DescribeDownload(const DownloadResult& result);
 
 class MacroDownload {
 public:
-    MacroDownload(device::DeviceCommands& commands, ActiveProfile& activeProfile, model::DefaultKeyBlock& defaults,
-        model::UserMessages& messages)
+    MacroDownload(device::DeviceCommands& commands, ActiveProfile& activeProfile, model::DefaultKeyBlock& defaults)
         : commands_(commands)
         , activeProfile_(activeProfile)
         , defaults_(defaults)
-        , messages_(messages)
     {
     }
 
@@ -78,7 +80,9 @@ public:
     // three, inside one write bracket. Macro positions come from the working copy's list, read
     // under its lock (taken before the applied one). Succeeds only when every write of the bracket
     // succeeded: the first failure stops the writes, the end command still goes out so that the
-    // keyboard leaves its transfer state, and the result names the step that failed.
+    // keyboard leaves its transfer state, and the result names the step that failed. The keyboard
+    // is held from the first read of the active profile to the end command; the profile data only
+    // while the blocks are made.
     DownloadResult DownloadKeysAndMacros(ProfileData& working, ProfileData& applied, bool allProfiles);
 
     // The keyboard's macros: an empty list when it holds none, nothing when a read fails. Records
@@ -89,7 +93,6 @@ private:
     device::DeviceCommands& commands_;
     ActiveProfile& activeProfile_;
     model::DefaultKeyBlock& defaults_;
-    model::UserMessages& messages_;
     std::atomic<std::uint32_t> capacity_{0};
 };
 

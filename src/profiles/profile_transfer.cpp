@@ -46,6 +46,8 @@ std::string DescribeKeyboardRead(const KeyboardReadResult& result)
     switch (result.failedStep) {
     case KeyboardReadStep::None:
         return "read";
+    case KeyboardReadStep::Busy:
+        return "another program kept the keyboard busy";
     case KeyboardReadStep::ActiveProfile:
         return "reading the active profile failed";
     case KeyboardReadStep::KeyMap:
@@ -82,23 +84,36 @@ std::string DescribeRestoreFailure(const RestoreResult& result)
         + workingFile;
 }
 
-KeyboardReadResult ProfileTransfer::ReadKeyboard(ProfileData& data, std::u16string_view macroNamePrefix)
+KeyboardReadResult ProfileTransfer::ReadKeyboardAreas(
+    std::array<model::KeyBlockBytes, model::kRecordBlocks - 1>& blocks, std::optional<model::MacroList>& macros,
+    std::u16string_view macroNamePrefix)
 {
+    device::KeyboardBracket keyboard(commands_.Link().Owner());
+    if (!keyboard.Held())
+        return FailedRead(KeyboardReadStep::Busy, device::kDeviceBusy);
     const device::ReplyCount before = commands_.Link().CountReplies();
     // The value is not needed, but a keyboard that cannot say it is not read from.
     if (activeProfile_.ReadActiveProfile() == kUnknownProfile)
         return FailedRead(KeyboardReadStep::ActiveProfile);
-    std::array<model::KeyBlockBytes, model::kRecordBlocks - 1> blocks{};
     for (std::size_t profile = 0; profile < blocks.size(); ++profile) {
         const int read = commands_.ReadKeyMapBank(blocks[profile], static_cast<int>(profile));
         if (read != device::kDeviceOk)
             return FailedRead(KeyboardReadStep::KeyMap, read, static_cast<int>(profile));
     }
-    std::optional<model::MacroList> macros = download_.ReadMacroBlock(macroNamePrefix);
+    macros = download_.ReadMacroBlock(macroNamePrefix);
     if (!macros)
         return FailedRead(KeyboardReadStep::Macros);
     if (!commands_.Link().RepliesCameInTurn(before))
         return FailedRead(KeyboardReadStep::OutOfTurn);
+    return {};
+}
+
+KeyboardReadResult ProfileTransfer::ReadKeyboard(ProfileData& data, std::u16string_view macroNamePrefix)
+{
+    std::array<model::KeyBlockBytes, model::kRecordBlocks - 1> blocks{};
+    std::optional<model::MacroList> macros;
+    if (KeyboardReadResult read = ReadKeyboardAreas(blocks, macros, macroNamePrefix); !read.Succeeded())
+        return read;
     try {
         auto read = std::make_unique<ProfileData>();
         CreateDefaultProfileData(*read);
@@ -137,7 +152,7 @@ KeyboardReadResult ProfileTransfer::ReadKeyboardToFile(const std::string& path, 
     return result;
 }
 
-DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
+std::optional<DownloadResult> ProfileTransfer::SnapshotWorkingData(ProfileData& working, ProfileData& applied)
 {
     std::lock_guard workingLock(working.lock);
     std::lock_guard appliedLock(applied.lock);
@@ -158,15 +173,36 @@ DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileDa
         ClearProfileData(applied);
         return FailedDownload(DownloadStep::Memory);
     }
+    return std::nullopt;
+}
+
+DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles)
+{
+    if (std::optional<DownloadResult> refused = SnapshotWorkingData(working, applied))
+        return *refused;
+    // The profile data is let go before the keyboard is written: a window thread that only wants to
+    // draw the working copy never waits for a slow keyboard.
     return download_.DownloadKeysAndMacros(working, applied, allProfiles);
+}
+
+void ProfileTransfer::ShowDownloadMessages(const DownloadResult& result)
+{
+    for (const std::string& message : result.messages)
+        messages_.ShowMessage(message);
 }
 
 ApplyResult ProfileTransfer::Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile)
 {
-    std::lock_guard lock(working.lock);
     ApplyResult result;
-    result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
-    result.download = ApplyWorkingData(working, applied, false);
+    std::optional<DownloadResult> refused;
+    {
+        // The working file and the snapshot come from the same working copy.
+        std::lock_guard lock(working.lock);
+        result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
+        refused = SnapshotWorkingData(working, applied);
+    }
+    result.download = refused ? *refused : download_.DownloadKeysAndMacros(working, applied, false);
+    ShowDownloadMessages(result.download);
     return result;
 }
 
@@ -204,12 +240,17 @@ RestoreResult ProfileTransfer::RestoreData(
     ProfileData& loaded, ProfileData& working, ProfileData& applied, const std::string& workingFile)
 {
     RestoreResult result;
-    std::lock_guard lock(working.lock);
-    ClearWorkingData(working);
-    MoveProfileData(loaded, working);
-    result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
-    result.download = ApplyWorkingData(working, applied, true);
+    std::optional<DownloadResult> refused;
+    {
+        std::lock_guard lock(working.lock);
+        ClearWorkingData(working);
+        MoveProfileData(loaded, working);
+        result.workingFile = SaveWorkingFileIfPresent(working, workingFile);
+        refused = SnapshotWorkingData(working, applied);
+    }
+    result.download = refused ? *refused : download_.DownloadKeysAndMacros(working, applied, true);
     result.outcome = result.download.Succeeded() ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;
+    ShowDownloadMessages(result.download);
     return result;
 }
 

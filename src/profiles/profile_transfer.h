@@ -3,6 +3,8 @@
 // sequence succeeds or fails as a whole, and a failure says which step failed.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +19,7 @@
 namespace tavrin::profiles {
 
 // The steps of reading the keyboard into a file, in order.
-enum class KeyboardReadStep { None, ActiveProfile, KeyMap, Macros, OutOfTurn, Memory, File };
+enum class KeyboardReadStep { None, Busy, ActiveProfile, KeyMap, Macros, OutOfTurn, Memory, File };
 
 struct KeyboardReadResult {
     KeyboardReadStep failedStep = KeyboardReadStep::None;
@@ -73,10 +75,12 @@ public:
     KeyboardReadResult ReadKeyboardToFile(const std::string& path, std::u16string_view macroNamePrefix);
 
     // Snapshots the working copy into the applied copy and downloads it: the active profile's keys,
-    // or all three profiles', with the macros. Takes the working lock, then the applied one.
+    // or all three profiles', with the macros. Takes the working lock, then the applied one, for the
+    // snapshot only. The download's messages are left in the result.
     DownloadResult ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles);
 
     // Apply: saves the working file (when it exists), then writes the active profile; both run.
+    // The download's messages are shown once nothing is held any more.
     ApplyResult Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile);
 
     // Saves the working copy to `path`.
@@ -93,6 +97,13 @@ public:
         ProfileData& loaded, ProfileData& working, ProfileData& applied, const std::string& workingFile);
 
 private:
+    // The keyboard's key maps and macros, read as one sequence.
+    KeyboardReadResult ReadKeyboardAreas(std::array<model::KeyBlockBytes, model::kRecordBlocks - 1>& blocks,
+        std::optional<model::MacroList>& macros, std::u16string_view macroNamePrefix);
+    // The working copy into the applied copy, under both locks; the failure when it cannot be.
+    std::optional<DownloadResult> SnapshotWorkingData(ProfileData& working, ProfileData& applied);
+    void ShowDownloadMessages(const DownloadResult& result);
+
     device::DeviceCommands& commands_;
     ActiveProfile& activeProfile_;
     model::DefaultKeyBlock& defaults_;

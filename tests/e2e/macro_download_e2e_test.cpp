@@ -7,7 +7,6 @@
 #include "profiles/profile_data.h"
 #include "state_file.h"
 #include "support/attached_link.h"
-#include "support/recorded_messages.h"
 #include "support/sample_profile.h"
 
 namespace tavrin::model {
@@ -16,7 +15,6 @@ namespace {
 using profiles::kMacroNamesDropped;
 using profiles::kMacroSpaceExceeded;
 using profiles::MacroDownload;
-using testing::RecordedMessages;
 
 void CopyInto(profiles::ProfileData& target, const profiles::ProfileData& source)
 {
@@ -36,7 +34,7 @@ protected:
         const std::string failure = attached_.Attach();
         ASSERT_TRUE(failure.empty()) << failure;
         activeProfile_ = std::make_unique<profiles::ActiveProfile>(attached_.Commands());
-        download_ = std::make_unique<MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
+        download_ = std::make_unique<MacroDownload>(attached_.Commands(), *activeProfile_, defaults_);
 
         working_.macros = {Macro(1, u"Copy & paste", {{0, 0x01D, 0}, {20, 0x02E, 0}, {20, 0x02E, 1}, {0, 0x01D, 1}}),
             Macro(2, u"Click", {{0, kMouseLeft, 0}, {100, kMouseLeft, 1}})};
@@ -66,15 +64,15 @@ protected:
     std::unique_ptr<profiles::ActiveProfile> activeProfile_;
     std::unique_ptr<MacroDownload> download_;
     DefaultKeyBlock defaults_;
-    RecordedMessages messages_;
     profiles::ProfileData working_;
     profiles::ProfileData applied_;
 };
 
 TEST_F(MacroDownloadEndToEnd, AllProfilesAndTheMacrosLandInTheKeyboard)
 {
-    ASSERT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
-    EXPECT_TRUE(messages_.shown.empty());
+    const profiles::DownloadResult written = download_->DownloadKeysAndMacros(working_, applied_, true);
+    ASSERT_TRUE(written.Succeeded());
+    EXPECT_TRUE(written.messages.empty());
     const auto memory = Memory();
     const auto block = EncodeMacroBlock(applied_.macros, true, ComputeMacroBlockSizes(applied_.macros).withNames);
     ASSERT_GE(memory.macros.size(), block.size());
@@ -107,14 +105,16 @@ TEST_F(MacroDownloadEndToEnd, OnlyTheActiveProfileIsWrittenWhenAsked)
 TEST_F(MacroDownloadEndToEnd, TooLittleMemoryRefusesOrDropsTheNames)
 {
     download_->SetCapacity(0);
-    EXPECT_FALSE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
-    ASSERT_EQ(messages_.shown, std::vector<std::string>{kMacroSpaceExceeded});
+    const profiles::DownloadResult refused = download_->DownloadKeysAndMacros(working_, applied_, true);
+    EXPECT_FALSE(refused.Succeeded());
+    ASSERT_EQ(refused.messages, std::vector<std::string>{kMacroSpaceExceeded});
     EXPECT_NE(emulator_.Control("status").find("requests answered: 0"), std::string::npos) << "nothing sent";
 
     const MacroBlockSizes sizes = ComputeMacroBlockSizes(applied_.macros);
     download_->SetCapacity(static_cast<std::uint32_t>(sizes.withNames - 1));
-    EXPECT_TRUE(download_->DownloadKeysAndMacros(working_, applied_, true).Succeeded());
-    EXPECT_EQ(messages_.shown.back(), kMacroNamesDropped);
+    const profiles::DownloadResult withoutNames = download_->DownloadKeysAndMacros(working_, applied_, true);
+    EXPECT_TRUE(withoutNames.Succeeded());
+    EXPECT_EQ(withoutNames.messages, std::vector<std::string>{kMacroNamesDropped});
     const MacroList back = download_->ReadMacroBlock(u"Macro ").value_or(MacroList{});
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(MacroName(back[0]), u"Macro 1");

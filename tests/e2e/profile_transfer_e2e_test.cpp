@@ -25,7 +25,7 @@ protected:
         const std::string failure = attached_.Attach();
         ASSERT_TRUE(failure.empty()) << failure;
         activeProfile_ = std::make_unique<ActiveProfile>(attached_.Commands());
-        download_ = std::make_unique<profiles::MacroDownload>(attached_.Commands(), *activeProfile_, defaults_, messages_);
+        download_ = std::make_unique<profiles::MacroDownload>(attached_.Commands(), *activeProfile_, defaults_);
         download_->SetCapacity(16384);
         transfer_ = std::make_unique<ProfileTransfer>(
             attached_.Commands(), *activeProfile_, defaults_, *download_, messages_);

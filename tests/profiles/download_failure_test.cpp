@@ -12,6 +12,7 @@
 #include "support/temporary_folder.h"
 
 #include <csignal>
+#include <future>
 #include <sys/resource.h>
 
 #include "profiles/profile_file.h"
@@ -25,6 +26,7 @@ using device::CMD_END;
 using device::CMD_READ_SETTINGS;
 using device::CMD_WRITE_KEYMAP;
 using device::CMD_WRITE_MACROS;
+using device::KeyboardBracket;
 using profiles::DescribeDownload;
 using profiles::DownloadResult;
 using profiles::DownloadStep;
@@ -68,7 +70,7 @@ protected:
     profiles::ActiveProfile active_{commands_};
     DefaultKeyBlock defaults_;
     testing::RecordedMessages messages_;
-    MacroDownload download_{commands_, active_, defaults_, messages_};
+    MacroDownload download_{commands_, active_, defaults_};
     std::unique_ptr<profiles::ProfileData> working_ = std::make_unique<profiles::ProfileData>();
     std::unique_ptr<profiles::ProfileData> applied_ = std::make_unique<profiles::ProfileData>();
 };
@@ -203,6 +205,53 @@ TEST_F(DownloadFailureTest, ApplyStaysWantedWhenTheWorkingFileIsNotSaved)
     EXPECT_EQ(profiles::DescribeApply(absent),
         "Writing to the keyboard failed (reading the active profile failed); the keyboard is unchanged, and the "
         "working file holds the changes.");
+}
+
+// A message box is modal: while it is up, the window's thread goes on (a G-key bank press, a second
+// start) and draws the working copy. Nothing may be held while the person reads it.
+class ModalMessages final : public model::UserMessages {
+public:
+    explicit ModalMessages(std::function<void()> meanwhile)
+        : meanwhile_(std::move(meanwhile))
+    {
+    }
+    void ShowMessage(const std::string& text) override
+    {
+        shown.push_back(text);
+        drawn_ = std::async(std::launch::async, meanwhile_);
+        drawnWhileShown.push_back(drawn_.wait_for(std::chrono::seconds(2)) == std::future_status::ready);
+    }
+    std::vector<std::string> shown;
+    std::vector<bool> drawnWhileShown;
+
+private:
+    std::function<void()> meanwhile_;
+    std::future<void> drawn_;  // outlives the box: a thread still blocked finishes after it
+};
+
+TEST_F(DownloadFailureTest, NothingIsHeldWhileTheDownloadsMessageIsShown)
+{
+    ModalMessages modal([this] {
+        std::lock_guard working(working_->lock);
+        std::lock_guard applied(applied_->lock);
+        KeyboardBracket keyboard(link_.Owner(), std::chrono::milliseconds(0));
+        EXPECT_TRUE(keyboard.Held()) << "nor the keyboard";
+    });
+    profiles::ProfileTransfer transfer(commands_, active_, defaults_, download_, modal);
+    download_.SetCapacity(0);  // the macros do not fit: the transfer tells the user
+    const profiles::ApplyResult result = transfer.Apply(*working_, *applied_, "");
+    EXPECT_EQ(result.download.failedStep, DownloadStep::MacroSpace);
+    ASSERT_EQ(modal.shown, std::vector<std::string>{profiles::kMacroSpaceExceeded});
+    EXPECT_EQ(modal.drawnWhileShown, std::vector<bool>{true}) << "the window's thread went on while it was up";
+
+    download_.SetCapacity(16384);
+    auto loaded = std::make_unique<profiles::ProfileData>();
+    testing::FillSampleProfile(*loaded);
+    download_.SetCapacity(static_cast<std::uint32_t>(ComputeMacroBlockSizes(loaded->macros).withNames - 1));
+    const profiles::RestoreResult restored = transfer.RestoreData(*loaded, *working_, *applied_, "");
+    EXPECT_EQ(restored.outcome, profiles::RestoreOutcome::Applied);
+    ASSERT_EQ(modal.shown.back(), profiles::kMacroNamesDropped);
+    EXPECT_EQ(modal.drawnWhileShown, (std::vector<bool>{true, true}));
 }
 
 }  // namespace
