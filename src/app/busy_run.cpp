@@ -1,7 +1,8 @@
 #include "app/busy_run.h"
 
 #include <QEventLoop>
-#include <atomic>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 namespace tavrin::app {
@@ -28,10 +29,66 @@ void BusyRun::Advance()
     picture_->SetPicture(frames_[static_cast<std::size_t>(frame_)]);
 }
 
+namespace {
+
+// What the window's thread and the work share: the work says it is done, and wakes the loop while
+// that still exists.
+class WorkDone {
+public:
+    explicit WorkDone(QEventLoop& loop)
+        : loop_(&loop)
+    {
+    }
+    void Finish()
+    {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        if (loop_)
+            QMetaObject::invokeMethod(loop_, "quit", Qt::QueuedConnection);
+    }
+    bool Done() const
+    {
+        std::lock_guard lock(mutex_);
+        return done_;
+    }
+    // The loop is going: nothing may reach it any more.
+    void Detach()
+    {
+        std::lock_guard lock(mutex_);
+        loop_ = nullptr;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    QEventLoop* loop_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+void BusyRun::Wait(const std::function<void()>& work)
+{
+    QEventLoop loop;
+    auto done = std::make_shared<WorkDone>(loop);
+    std::function<void()> job = [&work, done] {
+        work();
+        done->Finish();
+    };
+    std::thread own;
+    if (!start_ || !start_(job))
+        own = std::thread(job);
+    // Painting, timers and the window's own queued calls go on; clicks and keys wait.
+    while (!done->Done())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    done->Detach();
+    if (own.joinable())
+        own.join();
+}
+
 void BusyRun::Run(const std::function<void()>& work)
 {
     if (running_) {
-        work();
+        Wait(work);
         return;
     }
     running_ = true;
@@ -39,8 +96,6 @@ void BusyRun::Run(const std::function<void()>& work)
     if (picture_ && !frames_.empty())
         picture_->SetPicture(frames_.front());
 
-    QEventLoop loop;
-    std::atomic<bool> done{false};
     QTimer show;
     show.setSingleShot(true);
     QObject::connect(&show, &QTimer::timeout, [this] {
@@ -50,15 +105,7 @@ void BusyRun::Run(const std::function<void()>& work)
         frameTimer_.start();
     });
     show.start(kBusyShowDelay);
-    std::thread worker([&] {
-        work();
-        done = true;
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-    });
-    // Painting, timers and the window's own queued calls go on; clicks and keys wait.
-    while (!done)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
+    Wait(work);
     show.stop();
     if (frameTimer_.isActive()) {
         QEventLoop linger;

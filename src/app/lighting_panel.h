@@ -58,6 +58,9 @@ public:
     bool TakesKeyClicks() const;
     // The lighting defaults (the window's default command), with the default key colours.
     void RestoreDefaults();
+    // Tells the user what failed, and reads the keyboard again after a device failure (which may
+    // be told later, once the keyboard worker has tried).
+    void Report(const lighting::LightingResult& result);
     // One preview step (the timer runs it); public for tests and the benchmark.
     void Tick();
 
@@ -71,7 +74,6 @@ private:
     void Connect();
     // A control change through the editor, with the failure told and the controls redrawn.
     void Change(const std::function<lighting::ControlOutcome(const lighting::LightingState&)>& change);
-    void Report(const lighting::LightingResult& result);
     void OnEffectChosen(int position);
     void OnColourChosen(lighting::Colour colour);
     void PaintKey(int controlId);

@@ -45,8 +45,15 @@ CTavrinDlg::~CTavrinDlg()
 {
     qApp->removeEventFilter(this);
     windowThread_.Close();
+    StopKeyboardWorker();
     if (keyboard_)
         keyboard_->Stop();
+}
+
+void CTavrinDlg::StopKeyboardWorker()
+{
+    if (keyboardWorker_)
+        keyboardWorker_->Stop();
 }
 
 int CTavrinDlg::RunModal()
@@ -75,6 +82,8 @@ bool CTavrinDlg::OnInitDialog()
     }
     // From here on the keyboard's messages may come from any thread.
     keyboard_->RouteMessagesTo(threadMessages_);
+    keyboardWorker_ = std::make_unique<profiles::KeyboardWorker>();
+    busy_->SetStart([this](std::function<void()> job) { return keyboardWorker_->Post(std::move(job)); });
     // The documents folder is read from the user's settings once: the profiles, the lighting's
     // files and the paths all live in it.
     const std::string documents = platform::DocumentsFolder();
@@ -82,6 +91,14 @@ bool CTavrinDlg::OnInitDialog()
         *keyboard_, app_.Working(), documents, app_.Texts(), threadMessages_);
     lighting_ = std::make_unique<lighting::LightingEditor>(
         keyboard_->Commands(), lighting::UserColourPrefix(documents), lighting::PanelFile(documents));
+    lightingTraffic_ = std::make_unique<QueuedLightingTraffic>(
+        *keyboardWorker_, keyboard_->Commands(), [this](const lighting::LightingFailure& failure) {
+            windowThread_.Post([this, failure] {
+                if (lightingPanel_)
+                    lightingPanel_->Report({failure, {}});
+            });
+        });
+    lighting_->SendTrafficThrough(lightingTraffic_.get());
     StartFollowingKeyboard();
     // The working copy starts as it was loaded: nothing to apply.
     settingsModified_ = false;
@@ -337,7 +354,9 @@ void CTavrinDlg::CloseDown()
     settingsModified_ = false;
     // The skin's pictures.
     ReleasePictures();
-    // The library's threads stay (the library is not ended); they find nothing to call any more.
+    // What the user changed last still reaches the keyboard; then the library's threads stay (the
+    // library is not ended) and find nothing to call any more.
+    StopKeyboardWorker();
     if (keyboard_)
         keyboard_->Stop();
     Trace("closed down");

@@ -21,12 +21,14 @@
 #include "app/key_editor.h"
 #include "app/lighting_panel.h"
 #include "app/profile_dialog.h"
+#include "app/queued_lighting_traffic.h"
 #include "app/session_events.h"
 #include "lighting/lighting_editor.h"
 #include "model/tray_icon_state.h"
 #include "platform/clock_change_watch.h"
 #include "platform/named_events.h"
 #include "profiles/keyboard_context.h"
+#include "profiles/keyboard_worker.h"
 #include "profiles/profile_manager.h"
 #include "ui/base_dialog.h"
 #include "ui/main_window_skin.h"
@@ -114,6 +116,8 @@ public:
     const QMenu& ProfileMenu() const { return profileMenu_; }
     QMenu& WindowMenu() { return windowMenu_; }
     const BusyRun* Busy() const { return busy_.get(); }
+    // Whether no keyboard work is queued or running (for tests, which wait for it).
+    bool KeyboardIdle() const { return !keyboardWorker_ || keyboardWorker_->Idle(); }
     // The profile dialog while it is open.
     CTavrin_DlgProfile* ProfileDialog() const { return profileDialog_; }
     CTavrin_DlgComposite* KeyEditor() const { return keyEditor_; }
@@ -197,6 +201,10 @@ private:
     void WhenIdle(std::function<void()> call);
     // Keyboard work with the busy animation; what waited for it runs afterwards.
     void RunBusy(const std::function<void()>& work);
+    // Which profile the keyboard runs, read on the keyboard worker while the window waits.
+    int ReadActiveProfile();
+    // Runs what is queued for the keyboard and stops its worker; before the keyboard stops.
+    void StopKeyboardWorker();
 
     CTavrinApp& app_;
     WindowOptions options_;
@@ -212,6 +220,9 @@ private:
     ui::WindowThread windowThread_{*this};
     ui::WindowThreadMessages threadMessages_{messages_, windowThread_};  // from any thread
     std::unique_ptr<profiles::KeyboardContext> keyboard_;
+    // Every keyboard exchange of the window, one at a time and never on the window's thread.
+    std::unique_ptr<profiles::KeyboardWorker> keyboardWorker_;
+    std::unique_ptr<QueuedLightingTraffic> lightingTraffic_;
     std::unique_ptr<profiles::ProfileManager> profiles_;
     QSocketNotifier* stopNotifier_ = nullptr;
     platform::ClockChangeWatch clockWatch_;

@@ -97,13 +97,19 @@ void CTavrinDlg::OnCommand(int command)
 
 void CTavrinDlg::Apply()
 {
-    // The keyboard's default mode takes no profile.
-    if (keyboard_->Active().ReadActiveProfile() > 2)
-        return;
+    // Nothing waits: the keyboard is not even asked.
     if (!settingsModified_)
         return;
+    // The keyboard's default mode takes no profile.
+    bool defaultMode = false;
     profiles::ApplyResult result;
-    RunBusy([&] { result = keyboard_->Transfer().Apply(app_.Working(), app_.Applied(), profiles_->WorkingFile()); });
+    RunBusy([&] {
+        defaultMode = keyboard_->Active().ReadActiveProfile() > 2;
+        if (!defaultMode)
+            result = keyboard_->Transfer().Apply(app_.Working(), app_.Applied(), profiles_->WorkingFile());
+    });
+    if (defaultMode)
+        return;
     if (result.Succeeded())
         SetSettingsModified(false);
     else
@@ -191,7 +197,7 @@ void CTavrinDlg::OnProfileDialog()
     ProfileDialogHost host;
     host.profileFolder = profiles::WorkingFolder(platform::DocumentsFolder()) + "/";
     host.workingFile = profiles_->WorkingFile();
-    host.activeProfile = keyboard_->Active().ReadActiveProfile();
+    host.activeProfile = ReadActiveProfile();
     host.settings = &app_.Settings();
     host.texts = &app_.Texts();
     host.messages = &messages_;
@@ -211,7 +217,8 @@ std::string CTavrinDlg::ApplyProfileDialog(std::optional<int> active)
 {
     std::string failure;
     if (active) {
-        const int written = keyboard_->Active().WriteActiveProfile(*active);
+        int written = device::kDeviceOk;
+        RunBusy([&] { written = keyboard_->Active().WriteActiveProfile(*active); });
         if (written <= 0)
             failure = "The keyboard did not take profile " + std::to_string(*active + 1) + ": "
                 + device::DeviceResultText(written) + ". It runs the profile it ran before.";
@@ -254,7 +261,7 @@ void CTavrinDlg::OnRestore()
 
 void CTavrinDlg::OnDefault()
 {
-    const int active = keyboard_->Active().ReadActiveProfile();
+    const int active = ReadActiveProfile();
     if (active == profiles::kDefaultModeProfile || active > 2)
         return;
     if (messages_.Ask(app_.Texts().Text("IDS_MAIN_PROMPT_DEFAULT")) != model::Answer::Yes)

@@ -111,7 +111,7 @@ void CTavrinDlg::OnTimer(int timer)
         break;
     case kTimerProfileChanged:
         WhenIdle([this] {
-            MarkProfileButton(keyboard_->Active().ReadActiveProfile());
+            MarkProfileButton(ReadActiveProfile());
             RefreshKeyButtons();
             ShowColourKeys();
             BuildProfileMenu();
@@ -130,7 +130,7 @@ void CTavrinDlg::OnProfileReload()
 {
     Trace("MSG_PROFILE_RELOAD");
     ReloadFromKeyboard(false);
-    MarkProfileButton(keyboard_->Active().ReadActiveProfile());
+    MarkProfileButton(ReadActiveProfile());
     BuildProfileMenu();
     ReloadLighting(true, true);
 }
@@ -148,13 +148,35 @@ void CTavrinDlg::ReloadLighting(bool withKeyColours, bool rebuildMarks)
     rebuildMarks = rebuildMarks || lightingMarksStale_;
     lightingStale_ = false;
     lightingMarksStale_ = false;
-    const lighting::LightingResult result = lighting_->Load(withKeyColours, keyboard_->Active().Value());
-    if (!result.Ok())
-        Trace(("lighting not read: " + result.Describe()).c_str());
-    else if (rebuildMarks)
-        lighting_->RebuildMarks();
-    if (lightingPanel_)
-        lightingPanel_->Refresh();
+    // Read on the keyboard worker into a copy (a part that fails keeps what it held), taken on the
+    // window's thread once read. A newer reload of the same kind waiting behind a slow keyboard
+    // replaces this one.
+    auto snapshot = std::make_shared<lighting::LightingSnapshot>(lighting_->Snapshot());
+    const std::string key
+        = std::string("lighting reload") + (withKeyColours ? " with colours" : "") + (rebuildMarks ? " and marks" : "");
+    keyboardWorker_->Post(
+        [this, snapshot, withKeyColours, rebuildMarks] {
+            const lighting::LightingFailure failure
+                = lighting::ReadLighting(keyboard_->Commands(), withKeyColours, *snapshot);
+            const int profile = keyboard_->Active().Value();
+            windowThread_.Post([this, snapshot, failure, profile, rebuildMarks] {
+                lighting_->TakeSnapshot(std::move(*snapshot), profile);
+                if (failure.Failed())
+                    Trace(("lighting not read: " + failure.Describe()).c_str());
+                else if (rebuildMarks)
+                    lighting_->RebuildMarks();
+                if (lightingPanel_)
+                    lightingPanel_->Refresh();
+            });
+        },
+        key);
+}
+
+int CTavrinDlg::ReadActiveProfile()
+{
+    int active = profiles::kUnknownProfile;
+    RunBusy([&] { active = keyboard_->Active().ReadActiveProfile(); });
+    return active;
 }
 
 void CTavrinDlg::OnDeviceRemoved()
@@ -263,6 +285,7 @@ profiles::ProfileWindows CTavrinDlg::SwitchWindows()
         = [this] { return settingsModified_ || (profileDialog_ && profileDialog_->List().Modified()); };
     windows.apply = [this] { Apply(); };
     windows.dropUnapplied = [this] { SetSettingsModified(false); };
+    windows.onKeyboard = [this](const std::function<void()>& work) { RunBusy(work); };
     windows.profileChosen = [this](int profile) {
         if (profileDialog_)
             profileDialog_->ProfileChosen(profile);
@@ -273,7 +296,7 @@ profiles::ProfileWindows CTavrinDlg::SwitchWindows()
 void CTavrinDlg::OnProfileButton(int profile)
 {
     // The button of the profile that is active already does nothing.
-    if (keyboard_->Active().ReadActiveProfile() == profile)
+    if (ReadActiveProfile() == profile)
         return;
     const profiles::SwitchResult result = profiles_->SwitchProfile(profile, SwitchWindows());
     if (result.outcome == profiles::SwitchOutcome::NotTaken)
@@ -303,7 +326,7 @@ void CTavrinDlg::Reread()
             HandleMessage(MSG_PROFILE_RELOAD, MSG_PROFILE_RELOAD_CHECK, 0);
             return;
         }
-        MarkProfileButton(keyboard_->Active().ReadActiveProfile());
+        MarkProfileButton(ReadActiveProfile());
         BuildProfileMenu();
     });
 }

@@ -13,6 +13,14 @@ std::u16string MacroNamePrefix(model::LanguageTexts& texts)
     return model::Utf16FromUtf8(prefix == model::kMissingText ? "Macro" : prefix);
 }
 
+void OnKeyboard(const ProfileWindows& windows, const std::function<void()>& work)
+{
+    if (windows.onKeyboard)
+        windows.onKeyboard(work);
+    else
+        work();
+}
+
 }  // namespace
 
 std::string ProfileManager::WorkingFile() const
@@ -37,12 +45,15 @@ SwitchResult ProfileManager::SwitchProfile(int target, const ProfileWindows& win
         } else {
             if (windows.dropUnapplied)
                 windows.dropUnapplied();
-            if (keyboard_.Active().ReadActiveProfile() >= 0)
+            bool known = false;
+            OnKeyboard(windows, [&] { known = keyboard_.Active().ReadActiveProfile() >= 0; });
+            if (known)
                 ReloadWorkingFile();
         }
     }
     questionGuard_ = false;
-    const int written = keyboard_.Active().WriteActiveProfile(target);
+    int written = device::kDeviceOk;
+    OnKeyboard(windows, [&] { written = keyboard_.Active().WriteActiveProfile(target); });
     if (written <= 0)
         return {SwitchOutcome::NotTaken, written};
     if (windows.profileChosen)

@@ -22,6 +22,9 @@ struct ProfileWindows {
     std::function<void()> apply;             // the main window's Apply, waited for
     std::function<void()> dropUnapplied;     // the main window's Apply button goes off
     std::function<void(int)> profileChosen;  // the profile dialog (when open) checks that row
+    // Runs keyboard work and returns when it is done: the window's keyboard worker, so that its
+    // thread never waits on the keyboard itself; at once when none is given.
+    std::function<void(const std::function<void()>&)> onKeyboard;
 };
 
 enum class SwitchOutcome {

@@ -155,6 +155,7 @@ TEST_F(LightingPanelInWindow, AFailedWriteIsToldAndThePreviewRuns)
     })) << "the preview colours the keys";
     emulator_.Control("fault ff 6");
     Controls().brightness->setValue(3);
+    WaitForKeyboardWork();  // the window goes on meanwhile: the failure is told once tried
     ASSERT_FALSE(messages_.notified.empty());
     EXPECT_NE(messages_.notified.back().find("did not take"), std::string::npos) << messages_.notified.back();
 }

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QTimer>
 #include <QUrl>
 #include <chrono>
 #include <cstdlib>
@@ -52,11 +53,24 @@ protected:
         window_ = OpenWindow(emulatorOptions, shownOnce);
         EXPECT_TRUE(PumpUntil([&] { return Present() && window_->Tray()->Icon() == model::kConnectedIcon; }));
         EXPECT_TRUE(window_->EnsureLaidOut()) << "a hidden window has no looks until asked";
+        WaitForKeyboardWork();  // the lighting, read once laid out
         return *window_;
     }
     bool Present() const { return window_->Keyboard()->Presence()->LastPresence() != 0; }
-    // The emulator's state as its dump gives it.
-    std::string Dump() const { return emulator_.Control("dump"); }
+    // The emulator's state as its dump gives it, once the window's keyboard work is done.
+    std::string Dump() const
+    {
+        WaitForKeyboardWork();
+        return emulator_.Control("dump");
+    }
+    // The window's keyboard worker has run everything queued, and the window has taken what it read.
+    void WaitForKeyboardWork() const
+    {
+        if (!window_)
+            return;
+        EXPECT_TRUE(PumpUntil([&] { return window_->KeyboardIdle(); }));
+        QCoreApplication::processEvents();
+    }
 
     // A window over the emulator started with `emulatorOptions`, initialised and past MSG_INIT.
     std::unique_ptr<CTavrinDlg> OpenWindow(const std::vector<std::string>& emulatorOptions, bool shownOnce)
@@ -77,6 +91,21 @@ protected:
         EXPECT_TRUE(window->Initialise());
         EXPECT_TRUE(PumpUntil([&] { return window->WindowReady(); }));
         return window;
+    }
+
+    // Runs `act` once the profile dialog is up: the window reads the keyboard before it opens it,
+    // waiting in a loop of its own meanwhile.
+    void WhenProfileDialogShows(std::function<void()> act)
+    {
+        auto* poll = new QTimer();
+        QObject::connect(poll, &QTimer::timeout, [this, poll, act = std::move(act)] {
+            if (!window_->ProfileDialog() || !window_->ProfileDialog()->isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            act();
+        });
+        poll->start(5);
     }
 
     static bool PumpUntil(const std::function<bool()>& condition)

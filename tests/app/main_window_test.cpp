@@ -209,8 +209,8 @@ TEST_F(MainWindowInProcess, UnpluggingWithTheProfileDialogOpenClosesItAndHidesTh
     CTavrinDlg& window = OpenWithKeyboard();
     window.HandleMessage(MSG_OPEN, MSG_OPEN_CHECK, 0);
     bool dialogShown = false;
-    QTimer::singleShot(0, [&] {
-        dialogShown = window.ProfileDialog() && window.ProfileDialog()->isVisible();
+    WhenProfileDialogShows([&] {
+        dialogShown = true;
         EXPECT_EQ(CTavrin_DlgProfile::OpenCount(), 1);
         emulator_.Control("unplug");
     });
@@ -225,7 +225,7 @@ TEST_F(MainWindowInProcess, TheProfileDialogStoresItsRowsAndACheckedFourthRowIsT
 {
     CTavrinDlg& window = OpenWithKeyboard();
     const std::string added = home_.Path().string() + "/Games.tvn";
-    QTimer::singleShot(0, [&] {
+    WhenProfileDialogShows([&] {
         CTavrin_DlgProfile* dialog = window.ProfileDialog();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->Table().topLevelItemCount(), 3);
