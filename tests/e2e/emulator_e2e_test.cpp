@@ -1,10 +1,12 @@
 // The real libTolvex.so against a real tolvex-emu process.
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include "device/device_report.h"
 #include "lighting/lighting_defaults.h"
 #include "model/default_key_block.h"
+#include "support/child_process.h"
 #include "support/emulator_process.h"
 #include "support/temporary_folder.h"
 #include "support/tolvex_library.h"
@@ -359,6 +362,53 @@ TEST_F(EmulatorEndToEnd, EmulatorSurvivesGarbageOnItsSocket)
 }
 
 // A keyboard that answers every request 20 ms after it came in.
+// A second host, libTolvex.so in a process of its own (tolvex_peer), on the same emulator.
+TEST_F(EmulatorEndToEnd, RepliesReachEveryHostAndTheBracketLogShowsTheirInterleaving)
+{
+    const TemporaryFolder folder;
+    const std::map<std::string, std::string> environment = {{"TOLVEX_EMULATOR", emulator_.SocketPath()}};
+    const auto hex = [](const Bytes& bytes) {
+        std::string text;
+        for (const std::uint8_t byte : bytes)
+            text += "0123456789abcdef"[byte >> 4] + std::string(1, "0123456789abcdef"[byte & 15]);
+        return text;
+    };
+
+    const std::string memory = emulator_.MemoryDump();
+    ASSERT_EQ(memory.find("brackets"), std::string::npos);
+    ASSERT_NE(memory.find("\"bank_status\""), std::string::npos);
+
+    // The reply to this host's request reaches the other as an input report too.
+    ChildProcess listener;
+    ASSERT_TRUE(listener.Start(BinaryFolder() + "/tolvex_peer", {"listen"}, environment, folder.File("listener")));
+    ASSERT_TRUE(listener.WaitForOutput("ready", 5000ms)) << listener.Output();
+    const auto info = Exchange(Request(CMD_READ_INFO, 56, 0));
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(listener.WaitForOutput("report " + hex(*info), 3000ms)) << listener.Output();
+    listener.Signal(SIGTERM);
+    EXPECT_EQ(emulator_.Brackets(), EmulatorBrackets{}) << "a read outside any bracket is nothing to log";
+
+    // This host opens a bracket; the other reads inside it (a foreign request, whose reply reaches
+    // this host too); this host begins again (nested) and ends twice (the second outside).
+    ASSERT_TRUE(Exchange(Request(CMD_BEGIN, 0, 0)));
+    ChildProcess reader;
+    ASSERT_TRUE(reader.Start(BinaryFolder() + "/tolvex_peer", {"send", "info"}, environment, folder.File("reader")));
+    EXPECT_EQ(reader.WaitForExit(5000ms), 0) << reader.Output();
+    const auto theirs = NextReply(3000ms);
+    ASSERT_TRUE(theirs);
+    EXPECT_EQ((*theirs)[3], CMD_READ_INFO);
+    for (const std::uint8_t command : {CMD_BEGIN, CMD_END, CMD_END})
+        ASSERT_TRUE(Exchange(Request(command, 0, 0)));
+    const auto brackets = emulator_.Brackets();
+    ASSERT_TRUE(brackets) << emulator_.Control("dump").substr(0, 100);
+    EXPECT_EQ(*brackets, (EmulatorBrackets{2, 2, 1, 1, 1, false}));
+    EXPECT_TRUE(brackets->Interleaved());
+    EXPECT_EQ(emulator_.MemoryDump(), memory) << "brackets and reads change no memory";
+
+    EXPECT_EQ(emulator_.Control("brackets reset"), "bracket log cleared\n");
+    EXPECT_EQ(emulator_.Brackets(), EmulatorBrackets{});
+}
+
 class LatencyEndToEnd : public EmulatorEndToEnd {
 protected:
     static constexpr auto kLatency = 20ms;

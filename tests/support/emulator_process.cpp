@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -100,6 +101,65 @@ void EmulatorProcess::Kill()
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
+}
+
+std::optional<EmulatorBrackets> ParseBrackets(const std::string& dump)
+{
+    // "brackets": "begins 2, ends 2, nested begins 0, foreign requests 0, ends outside a bracket 1, open no"
+    const std::string field = "\"brackets\": \"";
+    const std::size_t start = dump.find(field);
+    const std::size_t end = start == std::string::npos ? start : dump.find('"', start + field.size());
+    if (end == std::string::npos)
+        return std::nullopt;
+    EmulatorBrackets brackets;
+    const std::pair<const char*, std::uint64_t*> counts[]
+        = {{"begins", &brackets.begins}, {"ends", &brackets.ends}, {"nested begins", &brackets.nestedBegins},
+            {"foreign requests", &brackets.foreignRequests}, {"ends outside a bracket", &brackets.endsOutside}};
+    std::istringstream items(dump.substr(start + field.size(), end - start - field.size()));
+    std::size_t found = 0;
+    for (std::string item; std::getline(items, item, ',');) {
+        item.erase(0, item.find_first_not_of(' '));
+        const std::size_t space = item.rfind(' ');
+        if (space == std::string::npos)
+            return std::nullopt;
+        const std::string name = item.substr(0, space);
+        const std::string value = item.substr(space + 1);
+        if (name == "open" && (value == "yes" || value == "no")) {
+            brackets.open = value == "yes";
+            ++found;
+            continue;
+        }
+        for (const auto& [countName, count] : counts) {
+            if (name != countName)
+                continue;
+            if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
+                return std::nullopt;
+            *count = std::stoull(value);
+            ++found;
+        }
+    }
+    if (found != std::size(counts) + 1)
+        return std::nullopt;
+    return brackets;
+}
+
+std::optional<EmulatorBrackets> EmulatorProcess::Brackets() const
+{
+    int exitCode = -1;
+    const std::string dump = Control("dump", &exitCode);
+    if (exitCode != 0)
+        return std::nullopt;
+    return ParseBrackets(dump);
+}
+
+std::string EmulatorProcess::MemoryDump() const
+{
+    std::string dump = Control("dump");
+    const std::size_t field = dump.find(",\n  \"brackets\": \"");
+    const std::size_t end = field == std::string::npos ? field : dump.find('\n', field + 2);
+    if (end != std::string::npos)
+        dump.erase(field, end - field);
+    return dump;
 }
 
 std::string EmulatorProcess::Control(const std::string& command, int* exitCode) const

@@ -254,6 +254,71 @@ TEST_F(UhidKeyboardTest, AnswersTheKernelsReportsAndSendsItsOwn)
     EXPECT_EQ(Input(code), (Bytes{0x34, 0x12}));
 }
 
+// One keyboard: the kernel's hidraw readers and the socket's device clients see every reply.
+TEST_F(UhidKeyboardTest, EveryReplyReachesTheKernelAndTheSocketsDeviceClients)
+{
+    for (std::size_t device = 0; device < 3; ++device)
+        ASSERT_EQ(FakeKernel::Receive(kernel_.Device(device)).type, UHID_CREATE2);
+    const int control = kernel_.Device(0);
+    int host = ConnectUnixSocket(folder_.File("emu.sock"));
+    Bytes hello;
+    PutU32(hello, kProtocolVersion);
+    PutU32(hello, static_cast<std::uint32_t>(Role::Device));
+    ASSERT_TRUE(WriteAll(host, EncodeFrame(MessageType::Hello, 0, hello)));
+    FrameReader frames;
+    const auto next = [&](MessageType type) -> Bytes {
+        for (pollfd waiter{host, POLLIN, 0}; ::poll(&waiter, 1, 2000) == 1;) {
+            std::uint8_t chunk[4096];
+            const ssize_t count = ::read(host, chunk, sizeof chunk);
+            if (count <= 0)
+                break;
+            frames.Append({chunk, static_cast<std::size_t>(count)});
+            bool broken = false;
+            while (auto frame = frames.Next(broken))
+                if (frame->type == type && frame->payload.size() > 4)
+                    return {frame->payload.begin() + 4, frame->payload.end()};
+        }
+        return {};
+    };
+    const auto nextInput = [&] { return next(MessageType::Input); };
+    ASSERT_FALSE(next(MessageType::Interfaces).empty()) << "the host is greeted";
+    const auto request = [](Opcode command) {
+        Report report{};
+        report[0] = kControlReportId;
+        report[kAtCommand] = static_cast<std::uint8_t>(command);
+        report[kAtLength] = 56;
+        SealReport(report);
+        return report;
+    };
+
+    // The kernel's request: its reply reaches the socket's host as well.
+    uhid_event output{};
+    output.type = UHID_OUTPUT;
+    output.u.output.rtype = UHID_OUTPUT_REPORT;
+    output.u.output.size = 64;
+    const Report settingsRead = request(Opcode::ReadSettings);
+    std::copy(settingsRead.begin(), settingsRead.end(), output.u.output.data);
+    FakeKernel::Send(control, output);
+    const uhid_event toKernel = FakeKernel::Receive(control);
+    ASSERT_EQ(toKernel.type, UHID_INPUT2);
+    EXPECT_EQ(nextInput(), Input(toKernel));
+
+    // The host's request: its reply reaches the kernel as well.
+    Bytes write;
+    PutU16(write, TOLVEX_CONTROL_USAGE_PAGE);
+    PutU16(write, TOLVEX_CONTROL_USAGE);
+    const Report infoRead = request(Opcode::ReadInfo);
+    write.insert(write.end(), infoRead.begin(), infoRead.end());
+    ASSERT_TRUE(WriteAll(host, EncodeFrame(MessageType::Write, 1, write)));
+    const Bytes toHost = nextInput();
+    ASSERT_EQ(toHost.size(), kReportBytes);
+    EXPECT_EQ(toHost[kAtCommand], static_cast<std::uint8_t>(Opcode::ReadInfo));
+    const uhid_event alsoToKernel = FakeKernel::Receive(control);
+    ASSERT_EQ(alsoToKernel.type, UHID_INPUT2);
+    EXPECT_EQ(Input(alsoToKernel), toHost);
+    CloseQuietly(host);
+}
+
 TEST(UhidKeyboardOption, WithoutDevUhidTheEmulatorSaysSoAndExitsWithTwo)
 {
     if (::access(UhidKeyboard::kDevicePath, F_OK) == 0)

@@ -267,6 +267,7 @@ void EmulatorServer::HandleWrite(Client& client, std::uint32_t sequence, std::ui
 
 void EmulatorServer::HandleControlRequest(std::uint64_t clientId, std::span<const std::uint8_t> request)
 {
+    brackets_.Note(clientId, request);
     const FaultDecision decision = faults_.Next();
     Report reply{};
     if (decision.fault == Fault::StatusError || decision.fault == Fault::StatusRange) {
@@ -289,13 +290,13 @@ void EmulatorServer::HandleControlRequest(std::uint64_t clientId, std::span<cons
     const auto answeredAt = receivedAt_ + options_.replyLatency;
     const bool answerWaits = options_.replyLatency.count() > 0;
     if (decision.fault == Fault::DelayReply)
-        delayed_.emplace(answeredAt + std::chrono::microseconds(decision.delayMicros), DelayedReply{clientId, reply});
+        delayed_.emplace(answeredAt + std::chrono::microseconds(decision.delayMicros), DelayedReply{reply});
     else if (decision.fault != Fault::DropReply && answerWaits)
-        delayed_.emplace(answeredAt, DelayedReply{clientId, reply});
+        delayed_.emplace(answeredAt, DelayedReply{reply});
     else if (decision.fault != Fault::DropReply)
-        DeliverReply(clientId, reply);
+        DeliverReply(reply);
     if (decision.unplugAfterReply && answerWaits)
-        delayed_.emplace(answeredAt, DelayedReply{clientId, {}, true});
+        delayed_.emplace(answeredAt, DelayedReply{{}, true});
     else if (decision.unplugAfterReply)
         SetPlugged(false);
 }
@@ -309,25 +310,19 @@ void EmulatorServer::SendDueReplies()
         if (reply.unplug)
             SetPlugged(false);  // drops every reply still on its way
         else
-            DeliverReply(reply.clientId, reply.reply);
+            DeliverReply(reply.reply);
     }
 }
 
-void EmulatorServer::DeliverReply(std::uint64_t clientId, const Report& reply)
+void EmulatorServer::DeliverReply(const Report& reply)
 {
-    if (clientId == kKernelClient) {
-        if (uhid_)
-            uhid_->SendInput(KeyboardInterface::Control, reply);
-        return;
-    }
-    Client* client = FindClient(clientId);
-    if (!client)
-        return;
+    if (uhid_ && uhid_->Created())
+        uhid_->SendInput(KeyboardInterface::Control, reply);
     std::vector<std::uint8_t> payload;
     PutU16(payload, kControlInterface.usagePage);
     PutU16(payload, kControlInterface.usage);
     payload.insert(payload.end(), reply.begin(), reply.end());
-    Send(*client, EncodeFrame(MessageType::Input, 0, payload));
+    SendToDevices(MessageType::Input, payload);
 }
 
 void EmulatorServer::ServeKernel(KeyboardInterface interface)
@@ -383,14 +378,6 @@ void EmulatorServer::HandleKernelRequest(const UhidRequest& request)
     case UhidRequest::Kind::Other:
         return;
     }
-}
-
-EmulatorServer::Client* EmulatorServer::FindClient(std::uint64_t id)
-{
-    for (auto& client : clients_)
-        if (client->id == id && client->fd >= 0)
-            return client.get();
-    return nullptr;
 }
 
 void EmulatorServer::SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes)
@@ -473,8 +460,10 @@ bool EmulatorServer::SetPlugged(bool plugged)
         uhid_->Destroy();
     }
     plugged_ = plugged;
-    if (!plugged_)
+    if (!plugged_) {
         delayed_.clear();  // replies still on their way are lost with the cable
+        brackets_.Unplugged();
+    }
     SendToDevices(MessageType::Interfaces, InterfacesPayload());
     return true;
 }
@@ -493,8 +482,18 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
         return message;
     };
 
-    if (command == "dump" && arguments == 0)
-        return EncodeState(firmware_.Memory());
+    if (command == "dump" && arguments == 0) {
+        // The memory as the state file has it, and the bracket log as one more field.
+        std::string text = EncodeState(firmware_.Memory());
+        text.insert(text.rfind("\n}"), ",\n  \"brackets\": \"" + brackets_.Describe() + "\"");
+        return text;
+    }
+    if (command == "brackets" && arguments == 0)
+        return brackets_.Describe() + "\n";
+    if (command == "brackets" && arguments == 1 && words[1] == "reset") {
+        brackets_.ResetCounts();
+        return "bracket log cleared\n";
+    }
     if (command == "status" && arguments == 0)
         return std::string(plugged_ ? "plugged" : "unplugged") + ", faults: " + faults_.Describe()
             + (options_.replyLatency.count() > 0
@@ -565,7 +564,7 @@ std::string EmulatorServer::RunCommand(const std::string& line, bool& ok)
     } else {
         return fail("unknown command \"" + line
             + "\"; commands: plug, unplug, bank, profile N, lighting, "
-              "reload, play on|off, consumer CODE, dump, status, fault ...\n");
+              "reload, play on|off, consumer CODE, dump, status, brackets [reset], fault ...\n");
     }
     if (!plugged_)
         return fail("the keyboard is unplugged\n");

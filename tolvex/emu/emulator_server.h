@@ -1,6 +1,10 @@
 // tolvex-emu's socket side: one thread polls the listening socket, every client and the delayed
 // replies, feeds control requests to the firmware and sends the keyboard's own reports.
 //
+// The keyboard answers a control request with an input report, and the kernel hands an input
+// report to every open handle of the interface: so every reply goes to every device client (and,
+// with uhid, to the kernel), whoever asked.
+//
 // A keyboard on a real bus answers each request some time after it was sent; with a reply latency
 // every answer leaves that long after its request came in, in the order the requests came, while
 // the loop goes on serving every other client and command.
@@ -15,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bracket_log.h"
 #include "fault_plan.h"
 #include "firmware.h"
 #include "tolvex/emu_protocol.h"
@@ -66,11 +71,10 @@ private:
     };
     // A reply on its way, or the keyboard unplugging itself once it has answered.
     struct DelayedReply {
-        std::uint64_t clientId;
         Report reply{};
         bool unplug = false;
     };
-    // Where the replies to the kernel's requests (through the uhid devices) go; no client has it.
+    // The sender of the kernel's requests (through the uhid devices); no client has it.
     static constexpr std::uint64_t kKernelClient = 0;
     using Clock = std::chrono::steady_clock;
 
@@ -80,7 +84,7 @@ private:
     void HandleWrite(Client& client, std::uint32_t sequence, std::uint16_t usagePage, std::uint16_t usage,
         std::span<const std::uint8_t> report);
     void HandleControlRequest(std::uint64_t clientId, std::span<const std::uint8_t> request);
-    void DeliverReply(std::uint64_t clientId, const Report& reply);
+    void DeliverReply(const Report& reply);
     void ServeKernel(KeyboardInterface interface);
     void HandleKernelRequest(const UhidRequest& request);
     void SendResult(Client& client, std::uint32_t sequence, int value, std::span<const std::uint8_t> bytes = {});
@@ -94,11 +98,11 @@ private:
     void SendDueReplies();
     // How long the loop may sleep before the next delayed reply is due; nothing without one.
     std::optional<std::timespec> PollTimeout() const;
-    Client* FindClient(std::uint64_t id);
 
     ServerOptions options_;
     Firmware firmware_;
     FaultPlan faults_;
+    BracketLog brackets_;
     bool plugged_;
     int listenFd_ = -1;
     std::uint64_t nextClientId_ = 1;

@@ -40,7 +40,13 @@ constexpr const char* kUsage
       "\n"
       "ctl commands: plug, unplug, bank, profile N, lighting, reload, play on|off, consumer CODE,\n"
       "  dump, status, fault drop|ff|fe|echo N, fault delay MICROSECONDS N, fault unplug-after N,\n"
-      "  fault clear\n";
+      "  fault clear, brackets, brackets reset\n"
+      "\n"
+      "Every control reply goes to every connected program, as the kernel hands it to every open\n"
+      "hidraw handle. The bracket log (the \"brackets\" field of dump, or brackets) counts begins,\n"
+      "ends, nested begins (a begin while a bracket is open), foreign requests (any control request\n"
+      "from another program while one program's bracket is open) and ends outside a bracket;\n"
+      "brackets reset sets the counts to zero.\n";
 
 static_assert(kStateFileLimit == std::size_t{4} << 20, "the usage text gives the state file's limit");
 static_assert(kMaxReplyLatency.count() == 10000000, "the usage text gives the latency's limit");

@@ -13,8 +13,9 @@
 //   Control     a command line (text)          -> Result whose bytes are the answer text
 //
 // A device client (role 1) receives Interfaces right after Hello and whenever the keyboard is
-// plugged or unplugged, and Input for every report the keyboard sends: the replies to its own
-// control requests, and consumer reports. A control client (role 2) only sends Control.
+// plugged or unplugged, and Input for every report the keyboard sends: the reply to every control
+// request, whichever device client (or, with uhid, the kernel) sent it, as hidraw hands an input
+// report to every open handle; and consumer reports. A control client (role 2) only sends Control.
 #pragma once
 
 #include <cstddef>
