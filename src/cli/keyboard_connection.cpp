@@ -10,6 +10,7 @@ namespace tavrin::cli {
 
 KeyboardConnection::~KeyboardConnection()
 {
+    hold_.reset();
     if (context_)
         context_->Session().Service().End();
 }
@@ -57,6 +58,12 @@ std::string KeyboardConnection::Open(const std::string& libraryFolder, std::chro
     context_->RegisterDeviceReads();
     if (!context_->WaitForKeyboard(wait))
         return WithAccessHint("no keyboard is connected");
+    // The command is one unit: what it reads and what it writes are never cut into by the program
+    // or another tavrinctl, which wait for it as it waits for them.
+    hold_ = std::make_unique<device::KeyboardBracket>(context_->Session().Link().Owner());
+    if (!hold_->Held())
+        return "the keyboard stayed busy with another program for "
+            + std::to_string(device::kKeyboardOwnerWait.count() / 1000) + " s; nothing was sent";
     return {};
 }
 

@@ -21,8 +21,9 @@ public:
     KeyboardConnection(const KeyboardConnection&) = delete;
     KeyboardConnection& operator=(const KeyboardConnection&) = delete;
 
-    // Binds the library and waits up to `wait` for a keyboard; empty on success, else what failed.
-    // Both failures say so when the keyboard is plugged in but its device files refuse the user.
+    // Binds the library, waits up to `wait` for a keyboard and holds it until the connection ends;
+    // empty on success, else what failed. Both failures say so when the keyboard is plugged in but
+    // its device files refuse the user.
     std::string Open(const std::string& libraryFolder, std::chrono::milliseconds wait);
     // Reads the identity block and the keyboard's default key map; empty on success.
     std::string ReadArrivalState();
@@ -35,6 +36,7 @@ public:
 private:
     model::UserMessages& messages_;
     std::unique_ptr<profiles::KeyboardContext> context_;
+    std::unique_ptr<device::KeyboardBracket> hold_;  // let go before the library ends
 };
 
 }  // namespace tavrin::cli

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
+#include <cstdio>
 
 #include "lighting/key_colours.h"
 #include "main_window_fixture.h"
@@ -180,6 +182,50 @@ TEST_F(LightingPanelInWindow, DefaultsRestoreTheLightingRecordAndALanguageRename
         platform::GetPrivateProfileString("Mode", "2", "", app_.Paths().base + "Lang040C.ini"));
     EXPECT_NE(Controls().effects->itemText(1), "Sweep");
     EXPECT_EQ(Controls().title->text().toStdString(), app_.Texts().Text("IDS_KEYBOARD_FUNC_DENG", 1));
+}
+
+// A keyboard whose every reply comes 250 ms late: the window's thread goes on painting and running
+// its timers while the brightness slider is dragged and Apply runs, and the drag sends its newest
+// value, not every step it passed.
+TEST_F(LightingPanelInWindow, TheWindowGoesOnWhileASlowKeyboardTakesADragAndApply)
+{
+    OpenWithKeyboard();
+    Open();
+    ChooseEffect(1);
+    WaitForKeyboardWork();
+    emulator_.Control("fault delay 250000 100000");
+
+    std::chrono::steady_clock::duration longestGap{};
+    auto last = std::chrono::steady_clock::now();
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const auto now = std::chrono::steady_clock::now();
+        longestGap = std::max(longestGap, now - last);
+        last = now;
+    });
+    ticks.start(10);
+    const auto dragStarted = std::chrono::steady_clock::now();
+    for (int value = 1; value <= 20; ++value) {
+        Controls().brightness->setValue(value);
+        const auto step = std::chrono::steady_clock::now() + 20ms;
+        while (std::chrono::steady_clock::now() < step)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const auto dragTook = std::chrono::steady_clock::now() - dragStarted;
+    window_->SetSettingsModified(true);
+    window_->Apply();  // returns once written, the window's loop running meanwhile
+    WaitForKeyboardWork();
+    ticks.stop();
+
+    const auto gapMs = std::chrono::duration_cast<std::chrono::milliseconds>(longestGap).count();
+    std::printf("longest gap between 10 ms ticks: %lld ms (drag of 20 steps: %lld ms)\n", static_cast<long long>(gapMs),
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(dragTook).count()));
+    EXPECT_LT(gapMs, 100);
+    EXPECT_LT(dragTook, 1500ms) << "the drag never waited for the keyboard";
+    EXPECT_FALSE(window_->SettingsModified()) << "Apply went through";
+    emulator_.Control("fault clear");
+    EXPECT_EQ(SettingsByte(Dump(), 4), window_->Lighting()->State().brightness)
+        << "the newest value reached the keyboard";
 }
 
 }  // namespace

@@ -57,11 +57,12 @@ protected:
         return *window_;
     }
     bool Present() const { return window_->Keyboard()->Presence()->LastPresence() != 0; }
-    // The emulator's state as its dump gives it, once the window's keyboard work is done.
+    // The keyboard's memory as the emulator's dump gives it (without its log of brackets, which
+    // every read adds to), once the window's keyboard work is done.
     std::string Dump() const
     {
         WaitForKeyboardWork();
-        return emulator_.Control("dump");
+        return emulator_.MemoryDump();
     }
     // The window's keyboard worker has run everything queued, and the window has taken what it read.
     void WaitForKeyboardWork() const

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "profiles/profile_file.h"
 #include "support/emulator_process.h"
@@ -30,9 +32,10 @@ struct ToolRun {
 class TavrinctlProcess : public ::testing::Test {
 protected:
     // Runs tavrinctl with a home of its own (its working file lives in the documents folder).
-    ToolRun Tavrinctl(const std::string& arguments, const std::string& socket = "")
+    // `name` tells the standard error files of runs at the same time apart.
+    ToolRun Tavrinctl(const std::string& arguments, const std::string& socket = "", const std::string& name = "stderr")
     {
-        const std::string errorFile = home_.File("stderr");
+        const std::string errorFile = home_.File(name);
         std::string command = "HOME='" + home_.Path().string() + "' XDG_CONFIG_HOME='" + home_.File("config") + "' ";
         command += "TOLVEX_EMULATOR='" + (socket.empty() ? emulator_.SocketPath() : socket) + "' ";
         command += "'" + BinaryFolder() + "/tavrinctl' " + arguments + " 2>'" + errorFile + "'";
@@ -246,6 +249,62 @@ TEST_F(TavrinctlProcess, ColoursPaintTheListedKeysAndKeepThemInTheLayout)
     const ToolRun bad = Tavrinctl("colours --set '" + file + "'");
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.err.find("line 2"), std::string::npos) << bad.err;
+}
+
+// The profiles part of a dump: the three key maps and the macro area, one line each.
+std::string ProfilesOf(const std::string& dump)
+{
+    std::string profiles;
+    for (const char* field : {"\"keymaps\": ", "\"macros\": "}) {
+        const std::size_t at = dump.find(field);
+        if (at == std::string::npos)
+            return {};
+        profiles += dump.substr(at, dump.find('\n', at) - at) + "\n";
+    }
+    return profiles;
+}
+
+// Two restores at once, over and over: each tavrinctl holds the keyboard from its first request to
+// its last, so the keyboard ends with one file's profiles whole, the emulator never sees one's
+// request inside the other's bracket, and both say what they did.
+TEST_F(TavrinctlProcess, TwoRestoresAtOnceNeverInterleave)
+{
+    ASSERT_TRUE(emulator_.Start());
+    const std::string sample = WriteSampleAndWorkingFile();
+    auto plainData = std::make_unique<profiles::ProfileData>();
+    profiles::CreateDefaultProfileData(*plainData);
+    const std::string plain = files_.File("plain.tvn");
+    ASSERT_TRUE(profiles::SaveProfileFile(plain, *plainData));
+    const auto restore = [&](const std::string& file) { return Tavrinctl("restore '" + file + "'"); };
+    // The keyboard after one restore and then the other, in either order (a shorter macro block
+    // leaves the end of a longer one behind it).
+    ASSERT_EQ(restore(plain).exitCode, 0);
+    ASSERT_EQ(restore(sample).exitCode, 0);
+    const std::string sampleMemory = ProfilesOf(emulator_.MemoryDump());
+    ASSERT_EQ(restore(plain).exitCode, 0);
+    const std::string plainMemory = ProfilesOf(emulator_.MemoryDump());
+    ASSERT_NE(plainMemory, sampleMemory);
+    ASSERT_FALSE(plainMemory.empty());
+
+    constexpr int kTrials = 10;
+    int failures = 0;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        emulator_.Control("brackets reset");
+        ToolRun first, second;
+        std::thread other([&] { second = Tavrinctl("restore '" + plain + "'", "", "second"); });
+        first = restore(sample);
+        other.join();
+        const std::string memory = ProfilesOf(emulator_.MemoryDump());
+        const std::optional<EmulatorBrackets> brackets = emulator_.Brackets();
+        const bool whole = memory == sampleMemory || memory == plainMemory;
+        const bool apart = brackets && !brackets->Interleaved() && brackets->begins == 2;
+        const bool told = first.exitCode == 0 && second.exitCode == 0;
+        EXPECT_TRUE(whole) << "trial " << trial << ": the keyboard holds neither file whole";
+        EXPECT_TRUE(apart) << "trial " << trial << ": the brackets interleaved";
+        EXPECT_TRUE(told) << "trial " << trial << ": " << first.err << second.err;
+        failures += whole && apart && told ? 0 : 1;
+    }
+    std::printf("two restores at once: %d trials, %d failures\n", kTrials, failures);
 }
 
 }  // namespace
