@@ -4,12 +4,21 @@
 #include <QPointer>
 #include <QtEndian>
 
+#include "app/window_messages.h"
+
 namespace tavrin::app {
 namespace {
 
 constexpr int kMessageSize = 12;
 
 }  // namespace
+
+bool AcceptedFromOutside(const InstanceMessage& message)
+{
+    return (message.number == MSG_OPEN && message.wParam == MSG_OPEN_CHECK)
+        || (message.number == MSG_KILL && message.wParam == MSG_KILL_CHECK)
+        || (message.number == MSG_KEYBOARD_CHANGED && message.wParam == MSG_KEYBOARD_CHANGED_CHECK);
+}
 
 InstanceServer::InstanceServer(Handler handler, QObject* parent)
     : QObject(parent)
@@ -43,7 +52,7 @@ void InstanceServer::OnNewConnection()
                 qFromLittleEndian<quint32>(data + 8)};
             // The handler may end the program's loop; the socket lives on until the answer is out.
             QPointer<QLocalSocket> guard(socket);
-            const std::uint32_t result = handler_ ? handler_(message) : 0;
+            const std::uint32_t result = handler_ && AcceptedFromOutside(message) ? handler_(message) : 0;
             if (!guard)
                 return;
             uchar answer[4];

@@ -17,8 +17,13 @@ struct InstanceMessage {
     std::uint32_t lParam = 0;
 };
 
+// Whether a message may come from outside the program: a later start's MSG_OPEN and MSG_KILL, and
+// tavrinctl's MSG_KEYBOARD_CHANGED, each with its exact check value. The window's own messages
+// (removal, reload, language, …) never come through the channel.
+bool AcceptedFromOutside(const InstanceMessage& message);
+
 // The running instance's side. Messages are handled on the thread that owns the server (the
-// window thread).
+// window thread); those not accepted from outside are answered 0 and never reach the handler.
 class InstanceServer : public QObject {
     Q_OBJECT
 public:

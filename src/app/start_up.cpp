@@ -7,12 +7,13 @@
 #include "app/tavrin_app.h"
 #include "app/window_messages.h"
 #include "platform/user_folders.h"
+#include "profiles/keyboard_changes.h"
 
 namespace tavrin::app {
 
 StartUp::StartUp()
     : runtimeFolder_(platform::RuntimeFolder())
-    , address_(platform::InstanceAddressFor(runtimeFolder_, kInstanceMutexName))
+    , address_(platform::InstanceAddressFor(runtimeFolder_, profiles::kInstanceMutexName))
 {
 }
 

@@ -12,8 +12,6 @@
 
 namespace tavrin::app {
 
-inline constexpr const char* kInstanceMutexName = "Tavrin_Mutex_R2T";
-
 class StartUp {
 public:
     StartUp();

@@ -237,6 +237,8 @@ std::uint32_t CTavrinDlg::HandleMessage(std::uint32_t number, std::uint32_t wPar
         OnDeviceRemoved();
     } else if (number == MSG_GKEY_BANK && wParam == MSG_GKEY_BANK_CHECK) {
         OnGKeyBank();
+    } else if (number == MSG_KEYBOARD_CHANGED && wParam == MSG_KEYBOARD_CHANGED_CHECK) {
+        OnKeyboardChangedNotice(lParam);
     }
     return 0;
 }

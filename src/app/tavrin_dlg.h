@@ -206,6 +206,10 @@ private:
     // Runs what is queued for the keyboard and stops its worker; before the keyboard stops.
     void StopKeyboardWorker();
 
+    // tavrinctl's notice that it changed the keyboard (tavrin_dlg_notices.cpp).
+    void OnKeyboardChangedNotice(std::uint32_t changes);
+    void FollowKeyboardChanges(std::uint32_t changes);
+
     CTavrinApp& app_;
     WindowOptions options_;
     bool settingsModified_ = false;
@@ -240,6 +244,10 @@ private:
     std::unique_ptr<LightingPanel> lightingPanel_;
     bool lightingStale_ = true;        // the keyboard's lighting is to be read when the panel comes
     bool lightingMarksStale_ = false;  // and the per-key marks rebuilt (a keyboard arrived meanwhile)
+    struct {
+        std::uint32_t changes = 0;  // what tavrinctl's notices said, not yet followed
+        bool scheduled = false;     // a follow-up is queued or running
+    } notices_;
     QMenu profileMenu_;
     QMenu windowMenu_;
     QEventLoop loop_;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "profiles/keyboard_changes.h"
+
 namespace tavrin::app {
 
 inline constexpr std::uint32_t MSG_OPEN = 0x5350;
@@ -19,6 +21,9 @@ inline constexpr std::uint32_t MSG_PROFILE_RELOAD_CHECK = 0x50524F46;
 inline constexpr std::uint32_t MSG_DEVICE_REMOVED = 0x4753;  // any check value
 inline constexpr std::uint32_t MSG_GKEY_BANK = 0x5045;
 inline constexpr std::uint32_t MSG_GKEY_BANK_CHECK = 0x004C4544;
+// tavrinctl changed the keyboard; lParam says what (profiles::kChanged…).
+inline constexpr std::uint32_t MSG_KEYBOARD_CHANGED = profiles::kKeyboardChangedMessage;
+inline constexpr std::uint32_t MSG_KEYBOARD_CHANGED_CHECK = profiles::kKeyboardChangedCheck;
 
 // The window's timers.
 inline constexpr int kTimerLightingReload = 1051;

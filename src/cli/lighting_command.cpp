@@ -8,11 +8,13 @@
 #include "cli/keyboard_connection.h"
 #include "cli/lighting_options.h"
 #include "cli/profile_listing.h"
+#include "cli/program_notice.h"
 #include "lighting/lighting_editor.h"
 #include "model/language_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/private_profile.h"
 #include "platform/user_folders.h"
+#include "profiles/keyboard_changes.h"
 
 namespace tavrin::cli {
 
@@ -131,6 +133,7 @@ int RunLightingCommand(const std::vector<std::string>& arguments, const std::str
     }
 
     ErrorMessages messages;
+    ProgramNotice notice;  // told once the keyboard is closed
     KeyboardConnection keyboard(messages);
     if (std::string failure = keyboard.Open(toolFolder, kKeyboardWait); !failure.empty())
         return Fail(kDeviceFailure, failure);
@@ -148,6 +151,8 @@ int RunLightingCommand(const std::vector<std::string>& arguments, const std::str
         return Fail(kBadUsage, "lighting: " + error + "; nothing was sent");
     std::size_t taken = 0;
     for (const lighting::ControlOutcome& change : *changes) {
+        // A change that failed may have been taken in part.
+        notice.Add(profiles::kChangedLighting);
         const lighting::LightingResult result = editor.Change(change);
         if (!result.Ok())
             return Fail(kDeviceFailure,
@@ -195,6 +200,7 @@ int RunColoursCommand(const std::vector<std::string>& arguments, const std::stri
     }
 
     ErrorMessages messages;
+    ProgramNotice notice;  // told once the keyboard is closed
     KeyboardConnection keyboard(messages);
     if (std::string failure = keyboard.Open(toolFolder, kKeyboardWait); !failure.empty())
         return Fail(kDeviceFailure, failure);
@@ -211,6 +217,9 @@ int RunColoursCommand(const std::vector<std::string>& arguments, const std::stri
         = layout.value_or(std::clamp(editor.Files().SelectedLayout(*profile), 0, lighting::kUserLayoutCount - 1));
 
     if (setFrom) {
+        // The keyboard and the layout file, both perhaps in part when this fails.
+        if (!paints.empty())
+            notice.Add(profiles::kChangedKeyColours);
         const lighting::LightingResult result = editor.PaintKeys(paints, chosenLayout);
         if (result.device.Failed())
             return Fail(kDeviceFailure, result.Describe() + "; the keyboard may hold some of the new colours");

@@ -16,6 +16,7 @@
 #include "cli/keyboard_connection.h"
 #include "cli/lighting_command.h"
 #include "cli/profile_listing.h"
+#include "cli/program_notice.h"
 #include "device/device_identity.h"
 #include "model/language_texts.h"
 #include "model/text_encoding.h"
@@ -23,6 +24,7 @@
 #include "platform/executable_folder.h"
 #include "platform/private_profile.h"
 #include "platform/user_folders.h"
+#include "profiles/keyboard_changes.h"
 #include "profiles/profile_file.h"
 #include "profiles/working_file.h"
 
@@ -167,10 +169,13 @@ int RunProfile(const std::vector<std::string>& arguments)
         wanted = text[0] - '1';
     }
     ErrorMessages messages;
+    ProgramNotice notice;  // told once the keyboard is closed
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, false))
         return *failed;
     if (wanted) {
+        // A write that failed may still have reached the keyboard.
+        notice.Add(profiles::kChangedActiveProfile);
         const int written = keyboard.ActiveProfile().WriteActiveProfile(*wanted);
         if (written != device::kDeviceOk)
             return Fail(kDeviceFailure,
@@ -265,6 +270,7 @@ int RunRestore(const std::vector<std::string>& arguments)
             "no home folder (HOME is unset and the user has no password entry): the working file "
             "has nowhere to go");
     ErrorMessages messages;
+    ProgramNotice notice;  // told once the keyboard is closed
     KeyboardConnection keyboard(messages);
     if (const auto failed = Connect(keyboard, true))
         return *failed;
@@ -272,6 +278,8 @@ int RunRestore(const std::vector<std::string>& arguments)
     auto applied = std::make_unique<profiles::ProfileData>();
     const std::string workingFile = profiles::WorkingFilePath(documents);
     const profiles::RestoreResult restored = keyboard.Transfer().RestoreData(*loaded, *working, *applied, workingFile);
+    if (restored.outcome == profiles::RestoreOutcome::Applied || restored.download.keyboardChanged)
+        notice.Add(profiles::kChangedProfiles);
     if (restored.outcome == profiles::RestoreOutcome::Applied) {
         std::cout << "Restored " << (path == "-" ? std::string("standard input") : path)
                   << " to the keyboard's three profiles\n";

@@ -207,6 +207,15 @@ void LightingEditor::RebuildMarks()
     snapshot_.colours.RebuildMarks(bases);
 }
 
+void LightingEditor::TakeSelectedLayoutFromFile()
+{
+    if (!OnProfile())
+        return;
+    const int layout = files_.SelectedLayout(profile_);
+    if (layout >= 0 && layout < kUserLayoutCount)
+        selectedLayout_ = layout;
+}
+
 bool LightingEditor::SetPanelOpen(bool open)
 {
     panelOpen_ = open;

@@ -86,6 +86,9 @@ public:
     LightingResult RestoreDefaults();
     // Marks from the colours read (after the keyboard is found).
     void RebuildMarks();
+    // The layout last selected, as the profile's layout file has it: after keys were painted from
+    // outside the panel into that layout, the panel's next change keeps its colours there too.
+    void TakeSelectedLayoutFromFile();
     bool SetPanelOpen(bool open);
 
 private:

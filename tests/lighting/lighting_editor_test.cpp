@@ -240,6 +240,32 @@ TEST_F(LightingEditorTest, MarksAreRebuiltFromTheColoursAndTheRecordsBaseColour)
     EXPECT_EQ(KeyboardColour(0, 29), RgbColour(255, 0, 0));
 }
 
+TEST_F(LightingEditorTest, KeysPaintedFromOutsideKeepTheirColoursAtThePanelsNextBaseColour)
+{
+    LoadedOn(0);
+    editor_.Change(SelectEffect(editor_.State(), kPerKeyMode));
+    editor_.ChooseBrush(Brush::Base);
+    editor_.Paint(kKeyA);
+    editor_.Paint(kKeyB);
+    // The layout file says layout 3 was selected last (in an earlier run); another editor over the
+    // same keyboard and files (tavrinctl's) paints A into it.
+    LightingEditor other(commands_, folder_.File("UserDengColor_"), "");
+    ASSERT_TRUE(other.Load(true, 0).Ok());
+    ASSERT_TRUE(other.Files().WriteSelectedLayout(0, 2));
+    ASSERT_TRUE(other.PaintKeys({{kKeyA, RgbColour(0, 255, 0)}}, other.Files().SelectedLayout(0)).Ok());
+
+    // What the window does when told: the colours read again, the marks and the layout followed.
+    ASSERT_TRUE(editor_.Load(true, 0).Ok());
+    editor_.RebuildMarks();
+    editor_.TakeSelectedLayoutFromFile();
+    EXPECT_EQ(editor_.SelectedLayout(), 2);
+    ASSERT_TRUE(editor_.ChangeBaseColour(RgbColour(7, 7, 7)).Ok());
+    EXPECT_EQ(KeyboardColour(0, 64), RgbColour(0, 255, 0)) << "A keeps its painted colour";
+    EXPECT_EQ(KeyboardColour(0, 90), RgbColour(7, 7, 7)) << "B still follows the base colour";
+    EXPECT_EQ(editor_.Files().ReadKeyEntry(0, 2, 64), (KeyEntry{64, RgbColour(0, 255, 0), false}));
+    EXPECT_EQ(editor_.Files().ReadKeyEntry(0, 2, 90), (KeyEntry{90, RgbColour(7, 7, 7), true}));
+}
+
 TEST_F(LightingEditorTest, ThePanelSwitchIsRemembered)
 {
     LoadedOn(0);
