@@ -11,8 +11,8 @@ void DeviceLink::OnControlReport(std::uint32_t length, const std::uint8_t* data)
 {
     {
         std::lock_guard lock(slot_.mutex);
-        if (slot_.owed == 0 && !owner_.HeldHere())
-            return;  // another program's answer
+        if (slot_.owed == 0 && ForeignAnswer())
+            return;
         if (slot_.owed == 0) {
             ++slot_.surplus;  // nothing was asked: dropped, and counted
         } else {
@@ -29,6 +29,16 @@ void DeviceLink::OnControlReport(std::uint32_t length, const std::uint8_t* data)
         }
     }
     slot_.replyEvent.Set();
+}
+
+bool DeviceLink::ForeignAnswer() const
+{
+    if (!owner_.HeldHere())
+        return true;
+    // Taken, but nothing written yet: an answer that comes now was on its way to the program that
+    // held the keyboard before, unless one of ours given up for lost may still come.
+    const bool oursMayCome = slot_.givenUp > slot_.surplus + slot_.forgotten;
+    return slot_.takeOfLastWrite != owner_.Takes() && !oursMayCome;
 }
 
 void DeviceLink::ReleaseSlot()
@@ -122,6 +132,13 @@ int DeviceLink::ExchangeReport(
             return kDeviceBusy;
     }
     const KeyboardBracket keyboard(owner_, std::adopt_lock);
+    bool firstOfTake = false;
+    {
+        std::lock_guard lock(slot_.mutex);
+        firstOfTake = slot_.takeOfLastWrite != owner_.Takes();
+    }
+    if (firstOfTake && owner_.TookFromAnotherProgram())
+        timer_.Sleep(kForeignAnswerSettle);
 
     for (int attempt = 1;; ++attempt) {
         if (!DiscardLateReplies())
@@ -134,6 +151,7 @@ int DeviceLink::ExchangeReport(
             slot_.replied = false;
             slot_.busy = true;
             slot_.owed = 1;
+            slot_.takeOfLastWrite = owner_.Takes();
             slot_.replyEvent.Reset();
         }
         if (service_.RequestWriteOne(&control, nullptr, 0, frame, kReportSize, key, nullptr) <= 0) {

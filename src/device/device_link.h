@@ -18,6 +18,10 @@ inline constexpr std::chrono::milliseconds kReplyWindow{300};
 inline constexpr std::chrono::milliseconds kAttemptPause{10};
 inline constexpr std::chrono::milliseconds kSlotBackOff{301};
 inline constexpr int kAttempts = 3;
+// After taking the keyboard from another program, how long its last answers are let in (and
+// dropped) before the first request: every program with the keyboard open receives every answer,
+// each at the pace of its own reading thread.
+inline constexpr std::chrono::milliseconds kForeignAnswerSettle{20};
 // How long an answer given up for lost is still expected to come after all; one later than this is
 // taken for never coming.
 inline constexpr std::chrono::seconds kLateAnswerHorizon{5};
@@ -40,6 +44,7 @@ struct ReplySlot {
     std::uint64_t surplus = 0;    // answers that came when none was owed: one given up came after all
     std::uint64_t forgotten = 0;  // given-up answers no longer expected (past kLateAnswerHorizon)
     std::chrono::steady_clock::time_point lastGivenUp{};
+    std::uint64_t takeOfLastWrite = 0;  // the keyboard owner's take in which a request was last written
     AutoResetEvent replyEvent;
 };
 
@@ -72,8 +77,9 @@ public:
     // The reply path of the library's callback: copies a control report into the waiting slot when
     // it answers the request in flight; a late answer to an earlier attempt, or a report while
     // nothing is owed, is dropped. Every program with the keyboard open sees every reply: one that
-    // comes while nothing is owed and nobody here holds the keyboard answered another program and
-    // is not counted at all.
+    // comes while nothing is owed and nobody here holds the keyboard answered another program, as
+    // does one that comes after this program took the keyboard but before it wrote anything (it was
+    // on its way already); neither is counted at all.
     void OnControlReport(std::uint32_t length, const std::uint8_t* data);
 
     // Without an echo of the request in the reply, an answer given up for lost that comes after all
@@ -91,6 +97,9 @@ public:
     KeyboardOwner& Owner() { return owner_; }
 
 private:
+    // Whether a report that comes while nothing is owed answered another program; under the
+    // slot's mutex.
+    bool ForeignAnswer() const;
     // Lets in the answers owed to earlier attempts; false when a wait failed.
     bool DiscardLateReplies();
     // Whether an answer given up for lost, not yet seen, may still come.

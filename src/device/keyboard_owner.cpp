@@ -24,10 +24,13 @@ bool KeyboardOwner::Acquire(std::chrono::milliseconds wait)
         // The time left of the wait goes to the other programs.
         const auto left
             = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (crossProcess_ && !crossProcess_->Acquire(std::max(left, std::chrono::milliseconds(0)))) {
+        const bool free = !crossProcess_ || crossProcess_->Acquire(std::chrono::milliseconds(0));
+        if (!free && !crossProcess_->Acquire(std::max(left, std::chrono::milliseconds(0)))) {
             threads_.unlock();
             return false;
         }
+        tookFromAnother_ = !free;
+        ++takes_;
         heldHere_ = true;
     }
     ++depth_;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -46,12 +47,19 @@ public:
     // Whether some thread of this process holds the keyboard now. Read by the library's callback
     // thread: control reports that come while nobody here holds it answer another program.
     bool HeldHere() const { return heldHere_.load(); }
+    // Counts the times this process took the keyboard after nobody here held it.
+    std::uint64_t Takes() const { return takes_.load(); }
+    // Whether the last take had to wait for another program, whose last answers may then still be
+    // on their way to this one.
+    bool TookFromAnotherProgram() const { return tookFromAnother_.load(); }
 
 private:
     std::recursive_timed_mutex threads_;
     int depth_ = 0;  // guarded by threads_
     std::unique_ptr<CrossProcessLock> crossProcess_;
     std::atomic<bool> heldHere_{false};
+    std::atomic<std::uint64_t> takes_{0};
+    std::atomic<bool> tookFromAnother_{false};
 };
 
 // Holds the keyboard for a scope. Check Held(): a bracket that could not be had sends nothing.

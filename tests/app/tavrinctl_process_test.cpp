@@ -251,19 +251,6 @@ TEST_F(TavrinctlProcess, ColoursPaintTheListedKeysAndKeepThemInTheLayout)
     EXPECT_NE(bad.err.find("line 2"), std::string::npos) << bad.err;
 }
 
-// The profiles part of a dump: the three key maps and the macro area, one line each.
-std::string ProfilesOf(const std::string& dump)
-{
-    std::string profiles;
-    for (const char* field : {"\"keymaps\": ", "\"macros\": "}) {
-        const std::size_t at = dump.find(field);
-        if (at == std::string::npos)
-            return {};
-        profiles += dump.substr(at, dump.find('\n', at) - at) + "\n";
-    }
-    return profiles;
-}
-
 // Two restores at once, over and over: each tavrinctl holds the keyboard from its first request to
 // its last, so the keyboard ends with one file's profiles whole, the emulator never sees one's
 // request inside the other's bracket, and both say what they did.
@@ -280,31 +267,38 @@ TEST_F(TavrinctlProcess, TwoRestoresAtOnceNeverInterleave)
     // leaves the end of a longer one behind it).
     ASSERT_EQ(restore(plain).exitCode, 0);
     ASSERT_EQ(restore(sample).exitCode, 0);
-    const std::string sampleMemory = ProfilesOf(emulator_.MemoryDump());
+    const std::string sampleMemory = KeyMapsAndMacrosOf(emulator_.MemoryDump());
     ASSERT_EQ(restore(plain).exitCode, 0);
-    const std::string plainMemory = ProfilesOf(emulator_.MemoryDump());
+    const std::string plainMemory = KeyMapsAndMacrosOf(emulator_.MemoryDump());
     ASSERT_NE(plainMemory, sampleMemory);
     ASSERT_FALSE(plainMemory.empty());
 
+    // A run may still refuse honestly (an answer of the other program's reached it late, under a
+    // heavy load): that is told and writes nothing, and is counted apart from faults.
+    const auto toldHonestly
+        = [](const ToolRun& run) { return run.exitCode == 0 || (run.exitCode == 1 && !run.err.empty()); };
     constexpr int kTrials = 10;
-    int failures = 0;
+    int faults = 0;
+    int refusals = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
         emulator_.Control("brackets reset");
         ToolRun first, second;
         std::thread other([&] { second = Tavrinctl("restore '" + plain + "'", "", "second"); });
         first = restore(sample);
         other.join();
-        const std::string memory = ProfilesOf(emulator_.MemoryDump());
+        const std::string memory = KeyMapsAndMacrosOf(emulator_.MemoryDump());
         const std::optional<EmulatorBrackets> brackets = emulator_.Brackets();
         const bool whole = memory == sampleMemory || memory == plainMemory;
-        const bool apart = brackets && !brackets->Interleaved() && brackets->begins == 2;
-        const bool told = first.exitCode == 0 && second.exitCode == 0;
+        const bool apart = brackets && !brackets->Interleaved();
+        const bool told = toldHonestly(first) && toldHonestly(second);
         EXPECT_TRUE(whole) << "trial " << trial << ": the keyboard holds neither file whole";
         EXPECT_TRUE(apart) << "trial " << trial << ": the brackets interleaved";
         EXPECT_TRUE(told) << "trial " << trial << ": " << first.err << second.err;
-        failures += whole && apart && told ? 0 : 1;
+        faults += whole && apart && told ? 0 : 1;
+        refusals += (first.exitCode != 0) + (second.exitCode != 0);
     }
-    std::printf("two restores at once: %d trials, %d failures\n", kTrials, failures);
+    EXPECT_LE(refusals, kTrials / 2) << "nearly every run should go through";
+    std::printf("two restores at once: %d trials, %d faults, %d runs refused and said so\n", kTrials, faults, refusals);
 }
 
 }  // namespace

@@ -15,6 +15,18 @@ extern char** environ;
 
 namespace tavrin::testing {
 
+std::string KeyMapsAndMacrosOf(const std::string& dump)
+{
+    std::string profiles;
+    for (const char* field : {"\"keymaps\": ", "\"macros\": "}) {
+        const std::size_t at = dump.find(field);
+        if (at == std::string::npos)
+            return {};
+        profiles += dump.substr(at, dump.find('\n', at) - at) + "\n";
+    }
+    return profiles;
+}
+
 std::string BinaryFolder()
 {
     return std::filesystem::canonical("/proc/self/exe").parent_path().string();

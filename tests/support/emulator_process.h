@@ -24,6 +24,9 @@ struct EmulatorBrackets {
 // The "brackets" field of a dump, or nothing when the text has none that reads.
 std::optional<EmulatorBrackets> ParseBrackets(const std::string& dump);
 
+// The key maps and the macro area of a dump, one line each: what a restore or an Apply writes.
+std::string KeyMapsAndMacrosOf(const std::string& dump);
+
 // The folder that holds the built programs and libTolvex.so.
 std::string BinaryFolder();
 
