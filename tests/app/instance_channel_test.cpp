@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QtEndian>
 #include <future>
+#include <memory>
 #include <vector>
 
 #include "app/instance_channel.h"
@@ -18,18 +19,31 @@
 namespace tavrin::app {
 namespace {
 
-TEST(InstanceChannel, AMessageWhoseSenderGaveUpIsStillHandled)
+class InstanceChannel : public ::testing::Test {
+protected:
+    // A running instance that keeps what reaches its window and answers `answer`; its address.
+    std::string Listen(std::uint32_t answer)
+    {
+        server_ = std::make_unique<InstanceServer>([this, answer](const InstanceMessage& message) {
+            handled_.push_back(message);
+            return answer;
+        });
+        const std::string name = folder_.File("channel");
+        EXPECT_TRUE(server_->Listen(name));
+        return name;
+    }
+
+    int argc_ = 0;
+    QCoreApplication qt_{argc_, nullptr};
+    testing::TemporaryFolder folder_;
+    std::vector<InstanceMessage> handled_;
+    std::unique_ptr<InstanceServer> server_;
+};
+
+TEST_F(InstanceChannel, AMessageWhoseSenderGaveUpIsStillHandled)
 {
-    int argc = 0;
-    QCoreApplication qt(argc, nullptr);
-    testing::TemporaryFolder folder;
-    std::vector<InstanceMessage> handled;
-    InstanceServer server([&](const InstanceMessage& message) {
-        handled.push_back(message);
-        return 0u;
-    });
-    const std::string name = folder.File("channel");
-    ASSERT_TRUE(server.Listen(name));
+    const std::string name = Listen(0);
+    std::vector<InstanceMessage>& handled = handled_;
 
     // The instance is busy (its loop does not run) while a sender connects, writes and leaves.
     {
@@ -65,18 +79,10 @@ std::optional<std::uint32_t> SendWhilePumping(const std::string& name, const Ins
     return answer.get();
 }
 
-TEST(InstanceChannel, OnlyTheMessagesMeantForItReachTheWindow)
+TEST_F(InstanceChannel, OnlyTheMessagesMeantForItReachTheWindow)
 {
-    int argc = 0;
-    QCoreApplication qt(argc, nullptr);
-    testing::TemporaryFolder folder;
-    std::vector<InstanceMessage> handled;
-    InstanceServer server([&](const InstanceMessage& message) {
-        handled.push_back(message);
-        return 5u;
-    });
-    const std::string name = folder.File("channel");
-    ASSERT_TRUE(server.Listen(name));
+    const std::string name = Listen(5);
+    std::vector<InstanceMessage>& handled = handled_;
 
     struct Case {
         const char* name;
@@ -107,21 +113,16 @@ TEST(InstanceChannel, OnlyTheMessagesMeantForItReachTheWindow)
     }
 }
 
-TEST(InstanceChannel, TheSenderWithoutQtGivesUpInTime)
+TEST_F(InstanceChannel, TheSenderWithoutQtGivesUpInTime)
 {
-    testing::TemporaryFolder folder;
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(platform::SendChannelMessage(
-        folder.File("nobody"), {MSG_OPEN, MSG_OPEN_CHECK, 0}, std::chrono::milliseconds(2000)))
+        folder_.File("nobody"), {MSG_OPEN, MSG_OPEN_CHECK, 0}, std::chrono::milliseconds(2000)))
         << "no socket: nothing";
 
     // A program that accepts but never answers (its loop does not run) is waited for no longer
     // than the time given.
-    int argc = 0;
-    QCoreApplication qt(argc, nullptr);
-    InstanceServer server([](const InstanceMessage&) { return 1u; });
-    const std::string name = folder.File("busy");
-    ASSERT_TRUE(server.Listen(name));
+    const std::string name = Listen(1);
     const auto before = std::chrono::steady_clock::now();
     EXPECT_FALSE(platform::SendChannelMessage(
         name, {MSG_KEYBOARD_CHANGED, MSG_KEYBOARD_CHANGED_CHECK, 1}, std::chrono::milliseconds(200)));

@@ -201,6 +201,15 @@ public:
         std::lock_guard lock(mutex_);
         return writes_;
     }
+    // The command byte of every request written, in order.
+    std::vector<std::uint8_t> CommandsWritten() const
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<std::uint8_t> commands;
+        for (const auto& frame : writes_)
+            commands.push_back(frame[3]);
+        return commands;
+    }
     std::vector<std::uint32_t> Keys() const
     {
         std::lock_guard lock(mutex_);

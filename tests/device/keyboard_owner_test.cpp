@@ -25,14 +25,6 @@ class KeyboardOwnerTest : public ::testing::Test {
 protected:
     KeyboardOwnerTest() { keyboard_.Attach(link_); }
 
-    std::vector<std::uint8_t> CommandsWritten() const
-    {
-        std::vector<std::uint8_t> commands;
-        for (const auto& frame : keyboard_.Writes())
-            commands.push_back(frame[3]);
-        return commands;
-    }
-
     testing::EventLog log_;
     testing::RecordingTimer timer_{log_};
     testing::FakeKeyboard keyboard_{log_};
@@ -61,7 +53,7 @@ TEST_F(KeyboardOwnerTest, AnotherThreadsRequestWaitsForTheWholeBracket)
     });
     sequence.join();
     intruder.join();
-    EXPECT_EQ(CommandsWritten(), (std::vector<std::uint8_t>{CMD_BEGIN, CMD_END, CMD_READ_INFO}));
+    EXPECT_EQ(keyboard_.CommandsWritten(), (std::vector<std::uint8_t>{CMD_BEGIN, CMD_END, CMD_READ_INFO}));
 }
 
 TEST_F(KeyboardOwnerTest, TheHolderMayTakeItAgainAndOthersGiveUpInTime)

@@ -54,13 +54,7 @@ protected:
         return download_.DownloadKeysAndMacros(*working_, *applied_, allProfiles);
     }
 
-    std::vector<std::uint8_t> Commands() const
-    {
-        std::vector<std::uint8_t> commands;
-        for (const auto& frame : keyboard_.Writes())
-            commands.push_back(frame[3]);
-        return commands;
-    }
+    std::vector<std::uint8_t> Commands() const { return keyboard_.CommandsWritten(); }
 
     testing::EventLog log_;
     testing::RecordingTimer timer_{log_};
