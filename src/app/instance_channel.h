@@ -9,13 +9,12 @@
 #include <optional>
 #include <string>
 
+#include "platform/instance_notice.h"
+
 namespace tavrin::app {
 
-struct InstanceMessage {
-    std::uint32_t number = 0;
-    std::uint32_t wParam = 0;
-    std::uint32_t lParam = 0;
-};
+// The same three numbers that tavrinctl's sender, without Qt, writes.
+using InstanceMessage = platform::ChannelMessage;
 
 // Whether a message may come from outside the program: a later start's MSG_OPEN and MSG_KILL, and
 // tavrinctl's MSG_KEYBOARD_CHANGED, each with its exact check value. The window's own messages

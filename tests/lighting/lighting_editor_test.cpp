@@ -298,5 +298,22 @@ TEST(UserColourFileTest, EntriesParseStrictlyAndNeverLoseTheFile)
     EXPECT_FALSE(files.WriteKeyEntries(1, 0, std::span(&entry, 1)));
 }
 
+// A slider step waiting behind a slow keyboard is replaced by the next only when the next writes
+// every field the waiting one would have: the same profile, fields and sequences.
+TEST(SupersedingKeyTest, OnlyChangesThatWriteTheSameFieldsShareAKey)
+{
+    const auto writes = [](std::initializer_list<int> fields, bool bracketed = true) {
+        WriteSequence sequence{bracketed, {}};
+        for (const int field : fields)
+            sequence.writes.push_back({field, {1}});
+        return std::vector<WriteSequence>{sequence};
+    };
+    EXPECT_EQ(SupersedingKey(0, writes({4})), SupersedingKey(0, writes({4})));
+    EXPECT_NE(SupersedingKey(0, writes({4})), SupersedingKey(1, writes({4}))) << "another profile";
+    EXPECT_NE(SupersedingKey(0, writes({3, 4})), SupersedingKey(0, writes({3}))) << "an effect change writes more";
+    EXPECT_NE(SupersedingKey(0, writes({4})), SupersedingKey(0, writes({4}, false))) << "unbracketed";
+    EXPECT_EQ(SupersedingKey(0, {}), "") << "nothing to write: never replaced";
+}
+
 }  // namespace
 }  // namespace tavrin::lighting
