@@ -201,6 +201,8 @@ private:
     void WhenIdle(std::function<void()> call);
     // Keyboard work with the busy animation; what waited for it runs afterwards.
     void RunBusy(const std::function<void()>& work);
+    // What the keyboard's download had to say (its macros do not fit, or not with their names).
+    void ShowDownloadMessages(const profiles::DownloadResult& download);
     // Which profile the keyboard runs, read on the keyboard worker while the window waits.
     int ReadActiveProfile();
     // Runs what is queued for the keyboard and stops its worker; before the keyboard stops.

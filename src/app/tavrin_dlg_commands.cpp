@@ -110,10 +110,19 @@ void CTavrinDlg::Apply()
     });
     if (defaultMode)
         return;
+    ShowDownloadMessages(result.download);
     if (result.Succeeded())
         SetSettingsModified(false);
     else
         messages_.ShowMessage(profiles::DescribeApply(result));
+}
+
+void CTavrinDlg::ShowDownloadMessages(const profiles::DownloadResult& download)
+{
+    // Shown here, on the window's thread once the keyboard work is over: the worker held the
+    // keyboard and the profile data, and nobody may wait for a person while holding them.
+    for (const std::string& message : download.messages)
+        messages_.ShowMessage(message);
 }
 
 void CTavrinDlg::RunBusy(const std::function<void()>& work)
@@ -252,6 +261,7 @@ void CTavrinDlg::OnRestore()
     });
     if (result.outcome == profiles::RestoreOutcome::Rejected)
         return;
+    ShowDownloadMessages(result.download);
     RefreshKeyButtons();
     if (result.outcome == profiles::RestoreOutcome::Applied)
         SetSettingsModified(false);

@@ -280,6 +280,8 @@ int RunRestore(const std::vector<std::string>& arguments)
     const profiles::RestoreResult restored = keyboard.Transfer().RestoreData(*loaded, *working, *applied, workingFile);
     if (restored.outcome == profiles::RestoreOutcome::Applied || restored.download.keyboardChanged)
         notice.Add(profiles::kChangedProfiles);
+    for (const std::string& message : restored.download.messages)
+        messages.ShowMessage(message);
     if (restored.outcome == profiles::RestoreOutcome::Applied) {
         std::cout << "Restored " << (path == "-" ? std::string("standard input") : path)
                   << " to the keyboard's three profiles\n";

@@ -185,12 +185,6 @@ DownloadResult ProfileTransfer::ApplyWorkingData(ProfileData& working, ProfileDa
     return download_.DownloadKeysAndMacros(working, applied, allProfiles);
 }
 
-void ProfileTransfer::ShowDownloadMessages(const DownloadResult& result)
-{
-    for (const std::string& message : result.messages)
-        messages_.ShowMessage(message);
-}
-
 ApplyResult ProfileTransfer::Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile)
 {
     ApplyResult result;
@@ -202,7 +196,6 @@ ApplyResult ProfileTransfer::Apply(ProfileData& working, ProfileData& applied, c
         refused = SnapshotWorkingData(working, applied);
     }
     result.download = refused ? *refused : download_.DownloadKeysAndMacros(working, applied, false);
-    ShowDownloadMessages(result.download);
     return result;
 }
 
@@ -250,7 +243,6 @@ RestoreResult ProfileTransfer::RestoreData(
     }
     result.download = refused ? *refused : download_.DownloadKeysAndMacros(working, applied, true);
     result.outcome = result.download.Succeeded() ? RestoreOutcome::Applied : RestoreOutcome::NotApplied;
-    ShowDownloadMessages(result.download);
     return result;
 }
 

@@ -80,7 +80,7 @@ public:
     DownloadResult ApplyWorkingData(ProfileData& working, ProfileData& applied, bool allProfiles);
 
     // Apply: saves the working file (when it exists), then writes the active profile; both run.
-    // The download's messages are shown once nothing is held any more.
+    // The download's messages are left in the result, for the caller to show on its own thread.
     ApplyResult Apply(ProfileData& working, ProfileData& applied, const std::string& workingFile);
 
     // Saves the working copy to `path`.
@@ -88,7 +88,7 @@ public:
 
     // Validates and loads `path` into the working copy, saves the working file (when it exists) and
     // applies all three profiles. A refused file shows `refusedText` after any format message and
-    // changes nothing.
+    // changes nothing. The download's messages are left in the result, as for Apply.
     RestoreResult Restore(const std::string& path, ProfileData& working, ProfileData& applied,
         const std::string& workingFile, const std::string& refusedText);
     // The same for profile data already loaded and checked (from standard input, say); `loaded` is
@@ -102,7 +102,6 @@ private:
         std::optional<model::MacroList>& macros, std::u16string_view macroNamePrefix);
     // The working copy into the applied copy, under both locks; the failure when it cannot be.
     std::optional<DownloadResult> SnapshotWorkingData(ProfileData& working, ProfileData& applied);
-    void ShowDownloadMessages(const DownloadResult& result);
 
     device::DeviceCommands& commands_;
     ActiveProfile& activeProfile_;

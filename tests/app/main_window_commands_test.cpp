@@ -139,5 +139,26 @@ TEST_F(MainWindowCommands, ChoosingALanguageStoresItAndRelabelsAtOnce)
     EXPECT_TRUE(languages->actions()[1]->isChecked());
 }
 
+// While the download's message is up, the G-key bank key is pressed and a second start shows the
+// window: both touch the working copy on the window's thread, which must never find it held by the
+// keyboard's work (the program hung for good there).
+TEST_F(MainWindowCommands, TheBankKeyAndASecondStartWhileTheDownloadsMessageIsUpNeverHang)
+{
+    CTavrinDlg& window = OpenWithKeyboard();
+    window.Keyboard()->Download().SetCapacity(0);  // no macro block fits: the download says so
+    int handledWhileShown = 0;
+    messages_.whileShown = [&](const std::string&) {
+        window.HandleMessage(MSG_GKEY_BANK, MSG_GKEY_BANK_CHECK, 0);
+        window.HandleMessage(MSG_OPEN, MSG_OPEN_CHECK, 0);
+        ++handledWhileShown;
+    };
+    window.SetSettingsModified(true);
+    window.Apply();
+    ASSERT_EQ(messages_.shown.size(), 2u) << "the download's message, then what failed";
+    EXPECT_EQ(messages_.shown[0], profiles::kMacroSpaceExceeded);
+    EXPECT_EQ(handledWhileShown, 2);
+    EXPECT_TRUE(window.SettingsModified()) << "nothing was written: Apply stays on";
+}
+
 }  // namespace
 }  // namespace tavrin::app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,14 @@ namespace tavrin::testing {
 
 class AnsweredMessages final : public model::UserMessages {
 public:
-    void ShowMessage(const std::string& text) override { shown.push_back(text); }
+    void ShowMessage(const std::string& text) override
+    {
+        shown.push_back(text);
+        // A message box is modal: while it is up the window's loop runs and other things happen.
+        if (whileShown)
+            whileShown(text);
+    }
+    std::function<void(const std::string&)> whileShown;
     void Notify(const std::string& text) override { notified.push_back(text); }
     model::Answer Ask(const std::string& text) override
     {
