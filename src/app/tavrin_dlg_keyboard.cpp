@@ -1,5 +1,7 @@
 // The main window following the keyboard: its arrival and removal, the codes it sends on its own,
 // the G-key bank, and switching and reloading its profiles.
+#include <future>
+
 #include "app/about_dialog.h"
 #include "app/tavrin_app.h"
 #include "app/tavrin_dlg.h"
@@ -33,7 +35,17 @@ void CTavrinDlg::StartFollowingKeyboard()
 void CTavrinDlg::OnKeyboardArrived()
 {
     Trace("keyboard arrived");
-    const profiles::ArrivalState arrival = keyboard_->ReadArrival();
+    profiles::ArrivalState arrival;
+    // In turn with the window's other keyboard traffic.
+    std::promise<void> read;
+    const auto readArrival = [&] {
+        arrival = keyboard_->ReadArrival();
+        read.set_value();
+    };
+    if (keyboardWorker_->Post(readArrival))
+        read.get_future().wait();
+    else
+        readArrival();  // closing down: the worker takes nothing more
     // The texts belong to the window's thread: the message is made there.
     if (!arrival.DefaultMapTaken())
         windowThread_.Call([this] { messages_.ShowMessage(app_.Texts().Text("IDS_MIAN_DEFAULT_PROMPT")); });
