@@ -22,11 +22,9 @@ exec_line() { sed -n 's/^Exec=//p' "$1"; }
 login_command=$(exec_line "$stage/etc/xdg/autostart/$app_id.desktop")
 menu_command=$(exec_line "$stage/share/applications/$app_id.desktop")
 
-exec 3<>"$work/display"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+# shellcheck source=display.sh
+source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+start_xvfb
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true --transparent false \

@@ -12,12 +12,9 @@ picture() {
   "$shot" "$pictures/$1.png" ${2:+"$2"} 2>/dev/null || echo "no picture $1" >&2
 }
 
-# A display of our own: Xvfb picks a free number and tells it.
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+# shellcheck source=display.sh
+source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+start_xvfb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 export QT_QPA_PLATFORM=xcb
 
