@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace tavrin::device {
 
@@ -54,9 +56,13 @@ public:
     bool TookFromAnotherProgram() const { return tookFromAnother_.load(); }
 
 private:
-    std::recursive_timed_mutex threads_;
-    int depth_ = 0;  // guarded by threads_
-    std::unique_ptr<CrossProcessLock> crossProcess_;
+    // Which thread holds the keyboard, and how many times over; a plain mutex and a condition (a
+    // timed recursive mutex would do, but the thread checker cannot see through its timed lock).
+    std::mutex mutex_;
+    std::condition_variable released_;
+    std::thread::id holder_;  // guarded by mutex_, as is depth_
+    int depth_ = 0;
+    std::unique_ptr<CrossProcessLock> crossProcess_;  // used by the holder alone
     std::atomic<bool> heldHere_{false};
     std::atomic<std::uint64_t> takes_{0};
     std::atomic<bool> tookFromAnother_{false};
